@@ -1,29 +1,30 @@
+#include "core/config_command_line.h"
 #include "core/config_location.h"
+#include "core/config_store.h"
 #include "core/helper_library.h"
+
+#include <cstdio>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSettings>
 #include <QTextStream>
 
 namespace {
 
+using vostrand::core::ConfigCommandLine;
 using vostrand::core::ConfigLocation;
+using vostrand::core::ConfigStore;
 using vostrand::core::HelperLibrary;
 
 std::optional<QString> installFolder(const ConfigLocation& location)
 {
-    const QSettings config(location.iniFilePath(), QSettings::IniFormat);
-    const QVariant value = config.value(QStringLiteral("Install path"));
-    if (!value.isValid())
-        return std::nullopt;
-    return value.toString();
+    return ConfigStore(location.iniFilePath()).installPath();
 }
 
 int reportHelperLibrary(const ConfigLocation& location, QTextStream& out)
 {
-    const HelperLibrary library(HelperLibrary::searchPaths(
-        installFolder(location), QCoreApplication::applicationDirPath()));
+    const HelperLibrary library(HelperLibrary::searchPaths(installFolder(location),
+                                                           QCoreApplication::applicationDirPath()));
     if (!library.isLoaded()) {
         out << library.loadError() << Qt::endl;
         return 1;
@@ -58,6 +59,8 @@ int main(int argc, char* argv[])
         QStringLiteral("check-library"),
         QStringLiteral("Bind the helper library, report what was found and exit."));
     parser.addOptions({configDir, checkLibrary});
+    const ConfigCommandLine configCommands;
+    configCommands.addOptions(parser);
     parser.process(app);
 
     const auto location = ConfigLocation::resolve(
@@ -67,6 +70,10 @@ int main(int argc, char* argv[])
     QTextStream out(stdout);
     if (parser.isSet(checkLibrary))
         return reportHelperLibrary(location, out);
+    if (configCommands.isRequested(parser)) {
+        QTextStream err(stderr);
+        return configCommands.run(parser, location, out, err);
+    }
 
     out << "VostrandNet " << QCoreApplication::applicationVersion() << Qt::endl
         << "configuration: " << location.iniFilePath() << Qt::endl;
