@@ -1,0 +1,69 @@
+#include "comm/serial_framing.h"
+
+#include "comm/modbus_codec.h"
+
+namespace vostrand::comm {
+
+namespace {
+
+// The text between `start` and `stop`, from `from` on; `next` gets where to look after it.
+std::optional<QByteArray> packetBetween(const QByteArray& received, char start, QByteArrayView stop,
+                                        qsizetype from, qsizetype& next)
+{
+    const qsizetype begin = received.indexOf(start, from);
+    if (begin < 0)
+        return std::nullopt;
+    const qsizetype end = received.indexOf(stop, begin + 1);
+    if (end < 0)
+        return std::nullopt;
+    next = end + stop.size();
+    // A start character inside the packet means the bytes before it were a broken packet.
+    const qsizetype restart = received.lastIndexOf(start, end);
+    return received.mid(restart + 1, end - restart - 1);
+}
+
+bool answers(const QString& packet, std::uint8_t address, std::uint8_t function)
+{
+    const auto replyAddress =
+        ModbusCodec::parseAddress(QStringView(packet).first(std::min<qsizetype>(2, packet.size())));
+    const auto replyFunction = ModbusCodec::functionCode(packet);
+    if (packet.size() < 4 || !replyAddress || !replyFunction || *replyAddress != address)
+        return false;
+    return *replyFunction == function ||
+           *replyFunction == static_cast<std::uint8_t>(function | ModbusCodec::kExceptionFlag);
+}
+
+} // namespace
+
+std::optional<QString> SerialFraming::asciiPacket(const QByteArray& received, std::uint8_t address,
+                                                  std::uint8_t function)
+{
+    qsizetype from = 0;
+    qsizetype next = 0;
+    while (const auto packet = packetBetween(received, ':', "\r\n", from, next)) {
+        QString text = QString::fromLatin1(*packet);
+        if (answers(text, address, function))
+            return text;
+        from = next;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> SerialFraming::makerPacket(const QByteArray& received)
+{
+    qsizetype next = 0;
+    const auto packet = packetBetween(received, '>', "\r", 0, next);
+    if (!packet)
+        return std::nullopt;
+    return QString::fromLatin1(*packet);
+}
+
+std::optional<QByteArray> SerialFraming::line(const QByteArray& received)
+{
+    const qsizetype end = received.indexOf("\r\n");
+    if (end < 0)
+        return std::nullopt;
+    return received.left(end);
+}
+
+} // namespace vostrand::comm

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include <QByteArray>
+#include <QString>
+
+namespace vostrand::comm {
+
+// Finds a reply packet in what a serial line delivered.
+class SerialFraming
+{
+public:
+    // The first Modbus ASCII packet (between ":" and CR LF) that answers a request of this
+    // address and function (or its exception). Packets for other requests are passed over:
+    // they are replies that came too late for an earlier request.
+    static std::optional<QString> asciiPacket(const QByteArray& received, std::uint8_t address,
+                                              std::uint8_t function);
+    // The first packet of the maker's protocol, between ">" and CR.
+    static std::optional<QString> makerPacket(const QByteArray& received);
+    // The first line, without its CR LF; null until the CR LF is in.
+    static std::optional<QByteArray> line(const QByteArray& received);
+};
+
+} // namespace vostrand::comm
