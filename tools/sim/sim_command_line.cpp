@@ -209,8 +209,9 @@ std::optional<EndpointSpec> SimCommandLine::parseListen(const QString& text, QSt
     const QStringList parts = text.split(QLatin1Char(':'));
     if (parts.size() == 4)
         spec.host = parts[1];
-    const std::optional<qint64> port =
-        parts.size() >= 3 ? toInteger(parts[parts.size() - 2]) : std::nullopt;
+    // -1 for a missing or unreadable port: kept out of std::optional, which GCC's -O2
+    // flow analysis misreads as used uninitialised.
+    const qint64 port = parts.size() >= 3 ? toInteger(parts[parts.size() - 2]).value_or(-1) : -1;
     const QString framing = parts.last();
     static const QMap<QString, FrameSplitter::Mode> kModes{
         {"mbtcp", FrameSplitter::Mode::Mbap},
@@ -219,12 +220,12 @@ std::optional<EndpointSpec> SimCommandLine::parseListen(const QString& text, QSt
     };
     const bool shaped =
         (parts.size() == 3 || parts.size() == 4) && parts[0] == QLatin1String("tcp");
-    if (!shaped || !port || *port < 0 || *port > 65535 || !kModes.contains(framing)) {
+    if (!shaped || port < 0 || port > 65535 || !kModes.contains(framing)) {
         error = QStringLiteral("--listen %1: expected tcp:[HOST:]PORT:mbtcp|rtu|ascii or pty:LINK")
                     .arg(text);
         return std::nullopt;
     }
-    spec.port = static_cast<quint16>(*port);
+    spec.port = static_cast<quint16>(port);
     spec.mode = kModes.value(framing);
     spec.framingName = framing;
     return spec;
