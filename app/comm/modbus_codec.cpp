@@ -133,6 +133,85 @@ LrcCheck checkTrailingLrc(QStringView text, bool skipFirst)
     return *received == *computed ? LrcCheck::Matches : LrcCheck::Differs;
 }
 
+enum class Answer
+{
+    Other,    // answers another request
+    TooShort, // too few bytes yet to tell
+    Own,
+};
+
+struct HeaderMatch
+{
+    Answer answer = Answer::Other;
+    qsizetype frameLength = 0; // the whole RTU frame, CRC included, when `Own`
+};
+
+std::uint16_t wordAt(const QByteArray& bytes, qsizetype index)
+{
+    return static_cast<std::uint16_t>((byteAt(bytes, index) << 8) | byteAt(bytes, index + 1));
+}
+
+// Whether the bytes from `at` start the reply to `expected`.
+HeaderMatch matchHeader(const QByteArray& bytes, qsizetype at, const ExpectedReply& expected)
+{
+    const qsizetype size = bytes.size() - at;
+    const auto needs = [size](qsizetype n) {
+        return size >= n;
+    };
+    if (!needs(1))
+        return {Answer::TooShort};
+    if (byteAt(bytes, at) != expected.address)
+        return {};
+    if (!needs(2))
+        return {Answer::TooShort};
+    const std::uint8_t function = byteAt(bytes, at + 1);
+    if (function == static_cast<std::uint8_t>(expected.function | ModbusCodec::kExceptionFlag))
+        return needs(3) ? HeaderMatch{Answer::Own, kExceptionFrameLength}
+                        : HeaderMatch{Answer::TooShort};
+    if (function != expected.function)
+        return {};
+    if (isRead(function)) {
+        if (!needs(3))
+            return {Answer::TooShort};
+        if (byteAt(bytes, at + 2) != 2 * expected.count)
+            return {};
+        return {Answer::Own, 2 * qsizetype(expected.count) + 5};
+    }
+    if (!isWrite(function))
+        return {};
+    const qsizetype echoEnd = function == kWriteMultiple ? 6 : 4;
+    if (!needs(echoEnd))
+        return {Answer::TooShort};
+    if (wordAt(bytes, at + 2) != static_cast<std::uint16_t>(expected.firstRegister))
+        return {};
+    if (function == kWriteMultiple &&
+        wordAt(bytes, at + 4) != static_cast<std::uint16_t>(expected.count))
+        return {};
+    return {Answer::Own, 8};
+}
+
+// The leading hex pairs of a packet as bytes, at most `limit` of them.
+QByteArray leadingBytes(QStringView packet, qsizetype limit)
+{
+    QByteArray bytes;
+    for (qsizetype i = 0; bytes.size() < limit; i += 2) {
+        const auto byte = parseHex(packet, i, 2);
+        if (!byte)
+            break;
+        bytes.append(static_cast<char>(*byte));
+    }
+    return bytes;
+}
+
+// The expectation a Modbus TCP request frame sets: unit, function, register, count.
+std::optional<ExpectedReply> expectationOfTcpRequest(const QByteArray& request)
+{
+    if (request.size() < kMbapLength + 6)
+        return std::nullopt;
+    return ExpectedReply{byteAt(request, kMbapLength), byteAt(request, kMbapLength + 1),
+                         wordAt(request, kMbapLength + 2), wordAt(request, kMbapLength + 4)};
+}
+
 } // namespace
 
 QString ModbusCodec::hex16(long long value)
@@ -313,13 +392,43 @@ int ModbusCodec::expectedAsciiTcpReplyChars(int function, int startRegister, int
     return 13;
 }
 
-bool ModbusCodec::rtuReplyComplete(const QByteArray& reply, std::uint8_t requestFunction,
-                                   int expectedLength)
+bool ModbusCodec::answers(const QByteArray& frame, const ExpectedReply& expected)
 {
-    if (reply.size() >= expectedLength)
-        return true;
-    return reply.size() >= kExceptionFrameLength &&
-           byteAt(reply, 1) == static_cast<std::uint8_t>(requestFunction | kExceptionFlag);
+    return matchHeader(frame, 0, expected).answer == Answer::Own;
+}
+
+bool ModbusCodec::answersPacket(QStringView packet, const ExpectedReply& expected)
+{
+    // Address, function and the longest header (a multiple write's echo) are 6 bytes.
+    return answers(leadingBytes(packet, 6), expected);
+}
+
+std::optional<qsizetype> ModbusCodec::rtuFrameStart(const QByteArray& received,
+                                                    const ExpectedReply& expected)
+{
+    // The first byte starting the own header is the frame; its CRC is judged by the caller.
+    if (matchHeader(received, 0, expected).answer != Answer::Other)
+        return 0;
+    // Behind a stale frame the data bytes could mimic a header, so only a whole frame with a
+    // good CRC counts there.
+    for (qsizetype at = 1; at < received.size(); ++at) {
+        const HeaderMatch match = matchHeader(received, at, expected);
+        if (match.answer == Answer::TooShort)
+            return std::nullopt;
+        if (match.answer == Answer::Own && at + match.frameLength <= received.size() &&
+            crcMatches(received.sliced(at), match.frameLength - 2))
+            return at;
+    }
+    return std::nullopt;
+}
+
+bool ModbusCodec::rtuReplyComplete(const QByteArray& received, const ExpectedReply& expected)
+{
+    const auto start = rtuFrameStart(received, expected);
+    if (!start)
+        return false;
+    const HeaderMatch match = matchHeader(received, *start, expected);
+    return match.answer == Answer::Own && *start + match.frameLength <= received.size();
 }
 
 bool ModbusCodec::modbusTcpReplyComplete(const QByteArray& reply)
@@ -380,13 +489,40 @@ NormalisedReply ModbusCodec::fromRtu(const QByteArray& reply, std::uint8_t reque
     return {hexWithLrc(reply.constData(), length), ExchangeStatus::Good};
 }
 
+NormalisedReply ModbusCodec::fromRtu(const QByteArray& received, const ExpectedReply& expected)
+{
+    if (received.isEmpty())
+        return refused(ExchangeStatus::NoReply);
+    const auto start = rtuFrameStart(received, expected);
+    if (!start)
+        return refused(ExchangeStatus::NoReply);
+    return fromRtu(received.sliced(*start), expected.function);
+}
+
 NormalisedReply ModbusCodec::fromModbusTcp(const QByteArray& reply)
 {
     if (reply.size() < kMinTcpReply || reply.size() > kMaxTcpReply)
         return refused(ExchangeStatus::NoReply);
-    // From the unit identifier on; the MBAP header carries nothing the callers read.
-    return {hexWithLrc(reply.constData() + kMbapLength, reply.size() - kMbapLength),
-            ExchangeStatus::Good};
+    const std::uint16_t protocol = wordAt(reply, 2);
+    const qsizetype following = wordAt(reply, 4);
+    // The unit identifier and the function at least, and every byte the header announces.
+    if (protocol != 0 || following < 2 || reply.size() < kMbapLength + following)
+        return refused(ExchangeStatus::NoReply);
+    // From the unit identifier on; bytes past the announced frame are not part of it.
+    return {hexWithLrc(reply.constData() + kMbapLength, following), ExchangeStatus::Good};
+}
+
+NormalisedReply ModbusCodec::fromModbusTcp(const QByteArray& reply, const QByteArray& requestFrame)
+{
+    NormalisedReply normalised = fromModbusTcp(reply);
+    const auto expected = expectationOfTcpRequest(requestFrame);
+    if (normalised.text.isEmpty() || !expected)
+        return refused(ExchangeStatus::NoReply);
+    const HeaderMatch match = matchHeader(reply, kMbapLength, *expected);
+    // The length field counts the RTU frame's bytes without the CRC.
+    const bool own = wordAt(reply, 0) == wordAt(requestFrame, 0) && match.answer == Answer::Own &&
+                     wordAt(reply, 4) == match.frameLength - 2;
+    return own ? normalised : refused(ExchangeStatus::NoReply);
 }
 
 TcpFrameResult ModbusCodec::modbusTcpFrame(QStringView request, const AsciiToTcpConverter& convert)

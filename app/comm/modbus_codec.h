@@ -29,6 +29,17 @@ struct RtuRequest
     int expectedReplyLength = 0;
 };
 
+// What a request's own reply repeats from it: address and function, then for reads the byte
+// count (2 per register), for writes the register (and for 10 the count) written. A reply
+// that repeats something else answers another request, such as one that came too late.
+struct ExpectedReply
+{
+    std::uint8_t address = 0;
+    std::uint8_t function = 0;
+    int firstRegister = 0;
+    int count = 0;
+};
+
 // A single register read back: its value when the reply held it.
 struct RegisterRead
 {
@@ -111,9 +122,20 @@ public:
     static int expectedModbusTcpReplyBytes(int function, int startRegister, int count);
     static int expectedAsciiTcpReplyChars(int function, int startRegister, int count);
 
-    // True when an RTU reply needs no more bytes: the expected count, or a whole exception.
-    static bool rtuReplyComplete(const QByteArray& reply, std::uint8_t requestFunction,
-                                 int expectedLength);
+    // True when `frame` (from the address on) starts like the reply to `expected`: its own
+    // reply or its exception. Judges the header only, not the check sum.
+    static bool answers(const QByteArray& frame, const ExpectedReply& expected);
+    // The same for a serial ASCII packet (hex text, no colon).
+    static bool answersPacket(QStringView packet, const ExpectedReply& expected);
+    // Where the request's own RTU frame starts in what arrived. Bytes in front of it are a
+    // stale frame (a late reply to an earlier request) and are passed over; a frame found
+    // behind them must carry a good CRC. Null while there is no such frame (yet).
+    static std::optional<qsizetype> rtuFrameStart(const QByteArray& received,
+                                                  const ExpectedReply& expected);
+
+    // True when an RTU reply needs no more bytes: the request's own frame, or its whole
+    // exception, has arrived.
+    static bool rtuReplyComplete(const QByteArray& received, const ExpectedReply& expected);
     // True when a Modbus TCP reply holds all the bytes its header announces.
     static bool modbusTcpReplyComplete(const QByteArray& reply);
 
@@ -122,10 +144,18 @@ public:
     static NormalisedReply fromAsciiPacket(QStringView packet);
     // ASCII over TCP: the received line without its CR LF, colon and LRC still in it.
     static NormalisedReply fromAsciiLine(QStringView line);
-    // RTU, serial or TCP: the received bytes for a request of `requestFunction`.
+    // RTU, serial or TCP: the received bytes, a frame from the first byte on, for a request
+    // of `requestFunction`.
     static NormalisedReply fromRtu(const QByteArray& reply, std::uint8_t requestFunction);
-    // Modbus TCP: the whole received frame, MBAP header included.
+    // RTU: the request's own frame in what arrived; a stale frame in front is dropped, and
+    // what answers another request is no reply.
+    static NormalisedReply fromRtu(const QByteArray& received, const ExpectedReply& expected);
+    // Modbus TCP: the whole received frame, MBAP header included. Only a frame that is
+    // complete by its own header (protocol identifier 0, length field) converts.
     static NormalisedReply fromModbusTcp(const QByteArray& reply);
+    // The same, and the reply must answer `requestFrame`: transaction identifier, unit,
+    // function (or its exception), and the byte count or the register written.
+    static NormalisedReply fromModbusTcp(const QByteArray& reply, const QByteArray& requestFrame);
 
     // The Modbus TCP frame for a request text (the LRC and CR LF are added here).
     static TcpFrameResult modbusTcpFrame(QStringView request, const AsciiToTcpConverter& convert);

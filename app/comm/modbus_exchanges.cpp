@@ -270,8 +270,9 @@ NormalisedReply ModbusExchanges::transfer(const Request& request, const Route& r
 
 NormalisedReply ModbusExchanges::serialAscii(const Request& request, int waitFactor)
 {
-    const auto packetOf = [&request](const QByteArray& received) {
-        return SerialFraming::asciiPacket(received, request.address, request.function);
+    const ExpectedReply expected = request.expected();
+    const auto packetOf = [&expected](const QByteArray& received) {
+        return SerialFraming::asciiPacket(received, expected);
     };
     const LinkReply link = m_bus.serialExchange(
         ModbusCodec::asciiFrame(request.text),
@@ -287,14 +288,14 @@ NormalisedReply ModbusExchanges::serialRtu(const Request& request)
     if (!rtu)
         return noReply();
     const int factor = Bus::rtuWaitFactor(m_bus.serialEndpoint().baudRate);
+    const ExpectedReply expected = request.expected();
     const LinkReply link = m_bus.serialExchange(
         rtu->frame,
-        [&](const QByteArray& received) {
-            return ModbusCodec::rtuReplyComplete(received, request.function,
-                                                 rtu->expectedReplyLength);
+        [&expected](const QByteArray& received) {
+            return ModbusCodec::rtuReplyComplete(received, expected);
         },
         m_bus.timing().replyTimeout * factor);
-    return ModbusCodec::fromRtu(link.bytes, request.function);
+    return ModbusCodec::fromRtu(link.bytes, expected);
 }
 
 NormalisedReply ModbusExchanges::tcpAscii(const Request& request, const TcpEndpoint& endpoint)
@@ -313,10 +314,12 @@ NormalisedReply ModbusExchanges::tcpRtu(const Request& request, const TcpEndpoin
     const auto rtu = ModbusCodec::rtuRequest(request.text);
     if (!rtu)
         return noReply();
-    const LinkReply link = m_bus.tcpExchange(endpoint, rtu->frame, [&](const QByteArray& received) {
-        return ModbusCodec::rtuReplyComplete(received, request.function, rtu->expectedReplyLength);
-    });
-    return ModbusCodec::fromRtu(link.bytes, request.function);
+    const ExpectedReply expected = request.expected();
+    const LinkReply link =
+        m_bus.tcpExchange(endpoint, rtu->frame, [&expected](const QByteArray& received) {
+            return ModbusCodec::rtuReplyComplete(received, expected);
+        });
+    return ModbusCodec::fromRtu(link.bytes, expected);
 }
 
 NormalisedReply ModbusExchanges::modbusTcp(const Request& request, const TcpEndpoint& endpoint)
@@ -327,16 +330,12 @@ NormalisedReply ModbusExchanges::modbusTcp(const Request& request, const TcpEndp
             m_bus.showMessage(frame.message);
         return noReply();
     }
-    const int expected = ModbusCodec::expectedModbusTcpReplyBytes(
-        request.function, request.firstRegister, request.count);
-    // The header says how long the reply is, so the wait ends on the last byte.
+    // The header says how long the reply is, so the wait ends on the last byte; a frame cut
+    // short, or one answering another request, is no reply.
     const LinkReply link = m_bus.tcpExchange(endpoint, frame.frame, [](const QByteArray& received) {
         return ModbusCodec::modbusTcpReplyComplete(received);
     });
-    // A frame cut short would convert into a reply whose check sum matches its own bytes.
-    if (!link.complete && link.bytes.size() < expected)
-        return noReply();
-    return ModbusCodec::fromModbusTcp(link.bytes);
+    return ModbusCodec::fromModbusTcp(link.bytes, frame.frame);
 }
 
 BlockReply ModbusExchanges::readBlock(QStringView netAdress, const Route& route, int firstRegister,

@@ -67,6 +67,8 @@ private:
         std::uint8_t function = 0;
         int firstRegister = 0;
         int count = 0;
+
+        ExpectedReply expected() const { return {address, function, firstRegister, count}; }
     };
 
     // Where a request goes: the serial line in a protocol, or a TCP endpoint.

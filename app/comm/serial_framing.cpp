@@ -1,7 +1,5 @@
 #include "comm/serial_framing.h"
 
-#include "comm/modbus_codec.h"
-
 namespace vostrand::comm {
 
 namespace {
@@ -22,27 +20,16 @@ std::optional<QByteArray> packetBetween(const QByteArray& received, char start, 
     return received.mid(restart + 1, end - restart - 1);
 }
 
-bool answers(const QString& packet, std::uint8_t address, std::uint8_t function)
-{
-    const auto replyAddress =
-        ModbusCodec::parseAddress(QStringView(packet).first(std::min<qsizetype>(2, packet.size())));
-    const auto replyFunction = ModbusCodec::functionCode(packet);
-    if (packet.size() < 4 || !replyAddress || !replyFunction || *replyAddress != address)
-        return false;
-    return *replyFunction == function ||
-           *replyFunction == static_cast<std::uint8_t>(function | ModbusCodec::kExceptionFlag);
-}
-
 } // namespace
 
-std::optional<QString> SerialFraming::asciiPacket(const QByteArray& received, std::uint8_t address,
-                                                  std::uint8_t function)
+std::optional<QString> SerialFraming::asciiPacket(const QByteArray& received,
+                                                  const ExpectedReply& expected)
 {
     qsizetype from = 0;
     qsizetype next = 0;
     while (const auto packet = packetBetween(received, ':', "\r\n", from, next)) {
         QString text = QString::fromLatin1(*packet);
-        if (answers(text, address, function))
+        if (ModbusCodec::answersPacket(text, expected))
             return text;
         from = next;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdint>
+#include "comm/modbus_codec.h"
+
 #include <optional>
 
 #include <QByteArray>
@@ -12,11 +13,11 @@ namespace vostrand::comm {
 class SerialFraming
 {
 public:
-    // The first Modbus ASCII packet (between ":" and CR LF) that answers a request of this
-    // address and function (or its exception). Packets for other requests are passed over:
-    // they are replies that came too late for an earlier request.
-    static std::optional<QString> asciiPacket(const QByteArray& received, std::uint8_t address,
-                                              std::uint8_t function);
+    // The first Modbus ASCII packet (between ":" and CR LF) that answers the request: its
+    // address, function (or exception) and byte count or written register. Packets for other
+    // requests are passed over: they are replies that came too late for an earlier request.
+    static std::optional<QString> asciiPacket(const QByteArray& received,
+                                              const ExpectedReply& expected);
     // The first packet of the maker's protocol, between ">" and CR.
     static std::optional<QString> makerPacket(const QByteArray& received);
     // The first line, without its CR LF; null until the CR LF is in.

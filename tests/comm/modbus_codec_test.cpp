@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <optional>
 #include <ostream>
 
 #include <QDir>
@@ -193,12 +194,129 @@ TEST(ModbusCodecRtu, badOrShortRepliesGiveNoText)
     }
 }
 
-TEST(ModbusCodecRtu, completeOnExpectedCountOrWholeException)
+// One register of device 1 at 0x0C73, the request the cases below wait on.
+constexpr ExpectedReply kOneRegister{0x01, 0x03, 0x0C73, 1};
+
+TEST(ModbusCodecRtu, completeOnTheOwnFrameOrWholeException)
 {
-    EXPECT_FALSE(ModbusCodec::rtuReplyComplete(bytes({0x01, 0x03, 0x10}), 0x03, 37));
-    EXPECT_TRUE(ModbusCodec::rtuReplyComplete(QByteArray(37, '\0'), 0x03, 37));
-    EXPECT_TRUE(ModbusCodec::rtuReplyComplete(withCrc(bytes({0x01, 0x83, 0x02})), 0x03, 37));
-    EXPECT_FALSE(ModbusCodec::rtuReplyComplete(bytes({0x01, 0x83, 0x02}), 0x03, 37));
+    const QByteArray own = withCrc(bytes({0x01, 0x03, 0x02, 0x00, 0x2A}));
+    EXPECT_FALSE(ModbusCodec::rtuReplyComplete(own.left(6), kOneRegister));
+    EXPECT_TRUE(ModbusCodec::rtuReplyComplete(own, kOneRegister));
+    EXPECT_TRUE(ModbusCodec::rtuReplyComplete(withCrc(bytes({0x01, 0x83, 0x02})), kOneRegister));
+    EXPECT_FALSE(ModbusCodec::rtuReplyComplete(bytes({0x01, 0x83, 0x02}), kOneRegister));
+}
+
+// A reply that answers another request (a block read's that came too late, a write to another
+// register) is not this request's reply, whatever its check sum says.
+TEST(ModbusCodecRtu, onlyTheRequestsOwnFrameIsTaken)
+{
+    const QByteArray own = withCrc(bytes({0x01, 0x03, 0x02, 0x00, 0x2A}));
+    const QByteArray staleBlock =
+        withCrc(bytes({0x01, 0x03, 0x08, 0x00, 0x11, 0x00, 0x12, 0x00, 0x13, 0x00, 0x14}));
+    QByteArray badOwn = own;
+    badOwn[4] = 0x2B;
+    const ExpectedReply write{0x01, 0x06, 0x0173, 1};
+    const ExpectedReply clock{0x01, 0x10, 0x0120, 6};
+    struct Case
+    {
+        const char* name;
+        QByteArray received;
+        ExpectedReply expected;
+        bool complete;
+        ExchangeStatus status;
+        std::optional<std::uint16_t> register0;
+    };
+    const Case cases[] = {
+        {"own frame", own, kOneRegister, true, ExchangeStatus::Good, 0x2A},
+        {"stale block alone", staleBlock, kOneRegister, false, ExchangeStatus::NoReply, {}},
+        {"stale block, then own", staleBlock + own, kOneRegister, true, ExchangeStatus::Good, 0x2A},
+        {"stale block, own cut short",
+         staleBlock + own.left(4),
+         kOneRegister,
+         false,
+         ExchangeStatus::NoReply,
+         {}},
+        {"stale block, own exception",
+         staleBlock + withCrc(bytes({0x01, 0x83, 0x02})),
+         kOneRegister,
+         true,
+         ExchangeStatus::Exception,
+         {}},
+        {"junk, then own", bytes({0x7F, 0x01}) + own, kOneRegister, true, ExchangeStatus::Good,
+         0x2A},
+        // Behind a stale frame only a good CRC makes a frame; in front the CRC is judged.
+        {"stale block, own with bad CRC",
+         staleBlock + badOwn,
+         kOneRegister,
+         false,
+         ExchangeStatus::NoReply,
+         {}},
+        {"own with bad CRC", badOwn, kOneRegister, true, ExchangeStatus::ChecksumError, {}},
+        {"other address",
+         withCrc(bytes({0x02, 0x03, 0x02, 0x00, 0x2A})),
+         kOneRegister,
+         false,
+         ExchangeStatus::NoReply,
+         {}},
+        {"write echo",
+         withCrc(bytes({0x01, 0x06, 0x01, 0x73, 0x00, 0x4D})),
+         write,
+         true,
+         ExchangeStatus::Good,
+         {}},
+        {"echo of another register",
+         withCrc(bytes({0x01, 0x06, 0x01, 0x74, 0x00, 0x4D})),
+         write,
+         false,
+         ExchangeStatus::NoReply,
+         {}},
+        {"clock echo",
+         withCrc(bytes({0x01, 0x10, 0x01, 0x20, 0x00, 0x06})),
+         clock,
+         true,
+         ExchangeStatus::Good,
+         {}},
+        {"clock echo of another count",
+         withCrc(bytes({0x01, 0x10, 0x01, 0x20, 0x00, 0x02})),
+         clock,
+         false,
+         ExchangeStatus::NoReply,
+         {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ModbusCodec::rtuReplyComplete(c.received, c.expected), c.complete) << c.name;
+        const NormalisedReply reply = ModbusCodec::fromRtu(c.received, c.expected);
+        EXPECT_EQ(ModbusCodec::blockStatus(reply), c.status) << c.name;
+        if (c.register0) {
+            EXPECT_EQ(ModbusCodec::registerValue(reply.text, 0), c.register0) << c.name;
+        }
+    }
+}
+
+TEST(ModbusCodecAscii, packetAnswersOnlyItsOwnRequest)
+{
+    struct Case
+    {
+        const char* packet;
+        ExpectedReply expected;
+        bool answers;
+    };
+    const Case cases[] = {
+        {"010302002AD0", kOneRegister, true},
+        {"0103100011001200130014001500160017001855", kOneRegister, false}, // block read
+        {"0203020000FA", kOneRegister, false},
+        {"0104020000FA", kOneRegister, false},
+        {"018302", kOneRegister, true},
+        {"0183", kOneRegister, false},
+        {"01060173004D", {0x01, 0x06, 0x0173, 1}, true},
+        {"01060174004D", {0x01, 0x06, 0x0173, 1}, false},
+        {"011001200006", {0x01, 0x10, 0x0120, 6}, true},
+        {"011001200001", {0x01, 0x10, 0x0120, 6}, false},
+        {"01XX02002A", kOneRegister, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ModbusCodec::answersPacket(QString::fromLatin1(c.packet), c.expected), c.answers)
+            << c.packet;
 }
 
 TEST(ModbusCodecBlock, eightChannelReadFromDeviceOne)
@@ -355,14 +473,67 @@ TEST(ModbusCodecTcp, replyTakenFromTheUnitIdentifierWithinSizeLimits)
     const auto good = ModbusCodec::fromModbusTcp(reply);
     EXPECT_EQ(good.text, normalised(QStringLiteral("010302002A")));
     EXPECT_EQ(ModbusCodec::blockStatus(good), ExchangeStatus::Good);
+    // Bytes past the frame its header announces are not part of it.
+    EXPECT_EQ(ModbusCodec::fromModbusTcp(reply + "xyz").text, good.text);
 
     const auto exception =
         ModbusCodec::fromModbusTcp(bytes({0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x01, 0x83, 0x02}));
     EXPECT_EQ(ModbusCodec::blockStatus(exception), ExchangeStatus::Exception);
 
     EXPECT_TRUE(ModbusCodec::fromModbusTcp(reply.left(8)).text.isEmpty());
-    EXPECT_FALSE(ModbusCodec::fromModbusTcp(QByteArray(1022, '\0')).text.isEmpty());
-    EXPECT_TRUE(ModbusCodec::fromModbusTcp(QByteArray(1023, '\0')).text.isEmpty());
+    QByteArray longest(1022, '\0');
+    longest[4] = char(0x03);
+    longest[5] = char(0xF8);
+    EXPECT_FALSE(ModbusCodec::fromModbusTcp(longest).text.isEmpty());
+    EXPECT_TRUE(ModbusCodec::fromModbusTcp(longest + '\0').text.isEmpty());
+}
+
+// Bytes of a reply's length are not a reply: every header field and the PDU's first bytes must
+// agree with the request.
+TEST(ModbusCodecTcp, replyMustAnswerTheRequestByEveryHeaderField)
+{
+    // Transaction 0x1234, unit 1, one register at 0x0C73.
+    const QByteArray request =
+        bytes({0x12, 0x34, 0x00, 0x00, 0x00, 0x06, 0x01, 0x03, 0x0C, 0x73, 0x00, 0x01});
+    const QByteArray good =
+        bytes({0x12, 0x34, 0x00, 0x00, 0x00, 0x05, 0x01, 0x03, 0x02, 0x00, 0x2A});
+    const auto changed = [&good](qsizetype index, int value) {
+        QByteArray reply = good;
+        reply[index] = static_cast<char>(value);
+        return reply;
+    };
+    struct Case
+    {
+        const char* name;
+        QByteArray reply;
+        ExchangeStatus status;
+    };
+    const Case cases[] = {
+        {"own reply", good, ExchangeStatus::Good},
+        {"exception", bytes({0x12, 0x34, 0x00, 0x00, 0x00, 0x03, 0x01, 0x83, 0x02}),
+         ExchangeStatus::Exception},
+        {"other transaction", changed(1, 0x35), ExchangeStatus::NoReply},
+        {"protocol not 0", changed(3, 0x01), ExchangeStatus::NoReply},
+        {"length beyond the bytes", changed(5, 0x07), ExchangeStatus::NoReply},
+        {"length short of the PDU", changed(5, 0x04), ExchangeStatus::NoReply},
+        {"other unit", changed(6, 0x02), ExchangeStatus::NoReply},
+        {"other function", changed(7, 0x04), ExchangeStatus::NoReply},
+        {"byte count of a block", changed(8, 0x10), ExchangeStatus::NoReply},
+        {"random bytes", bytes({0x5A, 0xC3, 0x91, 0x07, 0x3E, 0xB2, 0x44, 0x0F, 0xE8, 0x61, 0x9D}),
+         ExchangeStatus::NoReply},
+        {"cut short", good.left(10), ExchangeStatus::NoReply},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ModbusCodec::blockStatus(ModbusCodec::fromModbusTcp(c.reply, request)), c.status)
+            << c.name;
+
+    // A write is answered by the echo of its own register.
+    const QByteArray write =
+        bytes({0x00, 0x00, 0x00, 0x00, 0x00, 0x06, 0x01, 0x06, 0x01, 0x73, 0x00, 0x4D});
+    EXPECT_EQ(ModbusCodec::fromModbusTcp(write, write).status, ExchangeStatus::Good);
+    QByteArray otherRegister = write;
+    otherRegister[9] = 0x74;
+    EXPECT_TRUE(ModbusCodec::fromModbusTcp(otherRegister, write).text.isEmpty());
 }
 
 TEST(ModbusCodecTcp, replyCompleteWhenTheHeaderLengthHasArrived)
