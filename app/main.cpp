@@ -1,42 +1,209 @@
+#include "acquisition/demo_plant.h"
+#include "acquisition/headless_program.h"
+#include "comm/bus.h"
+#include "comm/exchange_timing.h"
+#include "comm/serial_transport.h"
+#include "comm/tcp_transport.h"
 #include "core/config_command_line.h"
 #include "core/config_location.h"
 #include "core/config_store.h"
 #include "core/helper_library.h"
+#include "core/regional_format.h"
+#include "core/station.h"
+#include "devices/device_identification.h"
+#include "devices/device_table_edits.h"
+#include "devices/device_uri.h"
 
 #include <cstdio>
+#include <memory>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
 #include <QTextStream>
 
 namespace {
 
+using vostrand::acquisition::DemoPlant;
+using vostrand::acquisition::HeadlessOptions;
+using vostrand::acquisition::HeadlessProgram;
 using vostrand::core::ConfigCommandLine;
 using vostrand::core::ConfigLocation;
 using vostrand::core::ConfigStore;
 using vostrand::core::HelperLibrary;
+using vostrand::core::Station;
+
+constexpr int kUsageError = 2;
 
 std::optional<QString> installFolder(const ConfigLocation& location)
 {
     return ConfigStore(location.iniFilePath()).installPath();
 }
 
+std::unique_ptr<HelperLibrary> bindHelperLibrary(const ConfigLocation& location)
+{
+    return std::make_unique<HelperLibrary>(HelperLibrary::searchPaths(
+        installFolder(location), QCoreApplication::applicationDirPath()));
+}
+
 int reportHelperLibrary(const ConfigLocation& location, QTextStream& out)
 {
-    const HelperLibrary library(HelperLibrary::searchPaths(installFolder(location),
-                                                           QCoreApplication::applicationDirPath()));
-    if (!library.isLoaded()) {
-        out << library.loadError() << Qt::endl;
+    const auto library = bindHelperLibrary(location);
+    if (!library->isLoaded()) {
+        out << library->loadError() << Qt::endl;
         return 1;
     }
-    out << "helper library: " << library.fileName() << Qt::endl;
+    out << "helper library: " << library->fileName() << Qt::endl;
     for (const char* name : {"vsb2vsa", "vsb2vsa_m", "convert_MODBUS_ASCII_to_TCP"}) {
-        if (!library.resolve(name)) {
+        if (!library->resolve(name)) {
             out << HelperLibrary::functionMissing(name) << Qt::endl;
             return 1;
         }
     }
     return 0;
+}
+
+// The Modbus TCP frames come from the helper library; the library outlives every exchange.
+vostrand::comm::AsciiToTcpConverter converterOf(const HelperLibrary& library)
+{
+    return [&library](const QByteArray& ascii, int transactionId, QByteArray& tcp) {
+        return library.convertModbusAsciiToTcp(ascii, transactionId, tcp);
+    };
+}
+
+std::unique_ptr<Station> loadStation(const ConfigLocation& location, QTextStream& err)
+{
+    auto station = std::make_unique<Station>(
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const ConfigStore store(location.iniFilePath());
+    // Settings first: devices without a stored port take the stored serial port.
+    QStringList ignored = store.loadSettings(*station).ignored;
+    ignored += store.loadDevicesAndSensors(*station).ignored;
+    for (const QString& line : ignored)
+        err << "ignored in " << QDir::toNativeSeparators(store.fileName()) << ": " << line
+            << Qt::endl;
+    return station;
+}
+
+int saveDevices(const ConfigLocation& location, const Station& station, QTextStream& err)
+{
+    const auto saved = ConfigStore(location.iniFilePath()).saveDevicesAndSensors(station);
+    if (saved.ok)
+        return 0;
+    err << "vostrandnet: " << saved.fileName << ": " << saved.error << Qt::endl;
+    return 1;
+}
+
+int addDevice(const QString& uri, const ConfigLocation& location, QTextStream& out,
+              QTextStream& err)
+{
+    using namespace vostrand;
+    const devices::DeviceUriResult parsed = devices::DeviceUri::parse(uri);
+    if (!parsed.ok()) {
+        err << "vostrandnet: --add-device " << uri << ": " << parsed.error << Qt::endl;
+        return kUsageError;
+    }
+    auto station = loadStation(location, err);
+    const devices::NewDeviceTexts texts;
+    devices::AddDeviceResult added;
+    if (parsed.request->isMath()) {
+        added = devices::DeviceTableEdits::addMathDevice(*station, *parsed.request, texts);
+    } else {
+        const auto library = bindHelperLibrary(location);
+        comm::Bus bus(std::make_unique<comm::SerialTransport>(),
+                      std::make_unique<comm::TcpTransport>());
+        bus.setTiming(comm::ExchangeTiming::fromSettings(station->settings()));
+        devices::DeviceIdentification identification(
+            *parsed.request, station->settings().serviceZone(), converterOf(*library));
+        const devices::IdentificationResult& found = identification.run(bus);
+        if (!found.identified()) {
+            err << "vostrandnet: " << uri << ": the device does not answer" << Qt::endl;
+            return 1;
+        }
+        added = devices::DeviceTableEdits::addDevice(*station, *parsed.request, found, texts);
+    }
+    if (!added.added()) {
+        err << "vostrandnet: " << uri << ": not added (refused: " << static_cast<int>(added.refusal)
+            << ")" << Qt::endl;
+        return 1;
+    }
+    const core::DeviceRecord& device = station->devices().at(*added.deviceIndex);
+    out << "added " << device.Name << " at " << device.NetAdress << " with " << device.Canals
+        << " channels" << Qt::endl;
+    return saveDevices(location, *station, err);
+}
+
+int deleteDevice(const QString& text, const ConfigLocation& location, QTextStream& out,
+                 QTextStream& err)
+{
+    using namespace vostrand;
+    QString error;
+    const auto address = devices::DeviceUri::parseAddress(text, &error);
+    if (!address) {
+        err << "vostrandnet: --delete-device " << text << ": " << error << Qt::endl;
+        return kUsageError;
+    }
+    auto station = loadStation(location, err);
+    const auto index = devices::DeviceTableEdits::findByAddress(station->devices(), *address);
+    if (!index) {
+        err << "vostrandnet: no device at address " << *address << Qt::endl;
+        return 1;
+    }
+    const devices::DeleteResult removed =
+        devices::DeviceTableEdits::deleteDevices(*station, {*index}, devices::NewDeviceTexts{});
+    out << "deleted " << removed.removedDevices << " device(s); " << removed.sensorCount
+        << " sensors remain" << Qt::endl;
+    return saveDevices(location, *station, err);
+}
+
+HeadlessOptions headlessOptions(const QCommandLineParser& parser, bool& ok, QTextStream& err)
+{
+    HeadlessOptions options;
+    options.quiet = parser.isSet(QStringLiteral("quiet"));
+    ok = true;
+    if (parser.isSet(QStringLiteral("passes"))) {
+        const int passes = parser.value(QStringLiteral("passes")).toInt(&ok);
+        ok = ok && passes > 0;
+        if (!ok)
+            err << "vostrandnet: --passes takes a number above 0" << Qt::endl;
+        options.passes = passes;
+    }
+    return options;
+}
+
+int runDemo(const HeadlessOptions& options, const vostrand::core::RegionalFormat& regional,
+            const ConfigLocation& location, QTextStream& out, QTextStream& err)
+{
+    DemoPlant plant;
+    if (const auto error = plant.start()) {
+        err << "vostrandnet: demo: " << *error << Qt::endl;
+        return 1;
+    }
+    out << "demo instruments:" << Qt::endl;
+    for (const QString& endpoint : plant.endpoints())
+        out << "  " << endpoint << Qt::endl;
+    out << "configuration: " << QDir::toNativeSeparators(plant.configFolder()) << Qt::endl
+        << "data folder: " << QDir::toNativeSeparators(plant.dataFolder()) << Qt::endl;
+    const auto library = bindHelperLibrary(location);
+    if (!library->isLoaded())
+        err << library->loadError() << Qt::endl;
+    HeadlessProgram program(plant.station(), options, regional, converterOf(*library), out, err);
+    return program.run();
+}
+
+int runHeadless(const QCommandLineParser& parser, const HeadlessOptions& options,
+                const vostrand::core::RegionalFormat& regional, const ConfigLocation& location,
+                QTextStream& out, QTextStream& err)
+{
+    auto station = loadStation(location, err);
+    if (parser.isSet(QStringLiteral("data-dir")))
+        station->settings().set(u"DirEdit1.Text", parser.value(QStringLiteral("data-dir")));
+    const auto library = bindHelperLibrary(location);
+    if (!library->isLoaded())
+        err << library->loadError() << Qt::endl;
+    HeadlessProgram program(std::move(station), options, regional, converterOf(*library), out, err);
+    return program.run();
 }
 
 } // namespace
@@ -58,7 +225,33 @@ int main(int argc, char* argv[])
     const QCommandLineOption checkLibrary(
         QStringLiteral("check-library"),
         QStringLiteral("Bind the helper library, report what was found and exit."));
-    parser.addOptions({configDir, checkLibrary});
+    const QCommandLineOption headless(
+        QStringLiteral("headless"),
+        QStringLiteral("Poll without windows, print a table per pass, write the data files; "
+                       "stop with SIGINT or SIGTERM."));
+    const QCommandLineOption passes(QStringLiteral("passes"),
+                                    QStringLiteral("Stop after N polling passes."),
+                                    QStringLiteral("N"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+                                   QStringLiteral("Print no table per pass."));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Poll simulated instruments with a fresh temporary configuration."));
+    const QCommandLineOption addDeviceOption(
+        QStringLiteral("add-device"),
+        QStringLiteral("Identify the device at URI (serial:PORT@BAUD/PROTOCOL/ADDRESS, "
+                       "tcp:HOST:PORT/PROTOCOL/ADDRESS, math:FORMULA;...) and add it."),
+        QStringLiteral("URI"));
+    const QCommandLineOption deleteDeviceOption(
+        QStringLiteral("delete-device"),
+        QStringLiteral("Delete the device at ADDRESS with its sensors."),
+        QStringLiteral("ADDRESS"));
+    const QCommandLineOption locale(
+        QStringLiteral("locale"),
+        QStringLiteral("Write numbers and dates as the locale NAME does (ru_RU, en_US, ...)."),
+        QStringLiteral("NAME"));
+    parser.addOptions({configDir, checkLibrary, headless, passes, quiet, demo, addDeviceOption,
+                       deleteDeviceOption, locale});
     const ConfigCommandLine configCommands;
     configCommands.addOptions(parser);
     parser.process(app);
@@ -68,12 +261,40 @@ int main(int argc, char* argv[])
         QProcessEnvironment::systemEnvironment());
 
     QTextStream out(stdout);
+    QTextStream err(stderr);
     if (parser.isSet(checkLibrary))
         return reportHelperLibrary(location, out);
-    if (configCommands.isRequested(parser)) {
-        QTextStream err(stderr);
+    if (parser.isSet(addDeviceOption))
+        return addDevice(parser.value(addDeviceOption), location, out, err);
+    if (parser.isSet(deleteDeviceOption))
+        return deleteDevice(parser.value(deleteDeviceOption), location, out, err);
+    if (configCommands.isRequested(parser))
         return configCommands.run(parser, location, out, err);
+
+    bool optionsOk = true;
+    const HeadlessOptions options = headlessOptions(parser, optionsOk, err);
+    if (!optionsOk)
+        return kUsageError;
+    auto regional = vostrand::core::RegionalFormat::fromSystem();
+    if (parser.isSet(locale)) {
+        const auto pinned = vostrand::core::RegionalFormat::fromLocaleName(parser.value(locale));
+        if (!pinned) {
+            err << "vostrandnet: unknown locale " << parser.value(locale) << Qt::endl;
+            return kUsageError;
+        }
+        regional = *pinned;
     }
+    if (parser.isSet(demo)) {
+        if (!parser.isSet(headless))
+            err << "vostrandnet: no windows in this build; the demo runs headless" << Qt::endl;
+        // A system locale may write dates with blanks, which the record lines cannot carry;
+        // the demo pins a known format unless one is asked for.
+        const auto demoRegional =
+            parser.isSet(locale) ? regional : vostrand::core::RegionalFormat::dotDecimal();
+        return runDemo(options, demoRegional, location, out, err);
+    }
+    if (parser.isSet(headless))
+        return runHeadless(parser, options, regional, location, out, err);
 
     out << "VostrandNet " << QCoreApplication::applicationVersion() << Qt::endl
         << "configuration: " << location.iniFilePath() << Qt::endl;
