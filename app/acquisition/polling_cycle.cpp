@@ -125,7 +125,8 @@ void PollingCycle::prepareFile(const std::optional<ChosenDataFile>& chosen)
             DataFileNaming::baseName(filePeriod(), now(), settings.newFileStartTime(), m_regional);
     }
     updateCaption();
-    const DataFilePaths paths = currentPaths();
+    m_paths = pathsFor(m_baseName);
+    const DataFilePaths& paths = m_paths;
     QDir().mkpath(paths.folder);
     if (QFileInfo::exists(paths.dataFile())) {
         const DataLineLoad load = m_lines.load(paths.dataFile());
@@ -550,31 +551,52 @@ void PollingCycle::beginNewFile()
         DataFileNaming::baseName(filePeriod(), moment, settings.newFileStartTime(), m_regional);
     m_boundary = DataFileNaming::periodBegin(filePeriod(), moment, settings.newFileStartTime());
     updateCaption();
-    m_lines.clear();
+    // The old file's lines are kept until they are on disk: a file change loses nothing.
+    if (m_lines.hasUnwrittenLines())
+        m_unwritten.push_back({std::move(m_lines), m_paths});
+    m_lines = DataLineList();
+    m_paths = pathsFor(m_baseName);
 }
 
 bool PollingCycle::writeCurrentFile()
 {
-    const DataFilePaths paths = currentPaths();
+    retryUnwrittenFiles();
     const DataLineWrite written =
-        m_lines.write(paths, DataLineList::namesLines(m_station.sensors()));
-    if (written.ok()) {
-        m_lastWriteError.clear();
-        return true;
+        m_lines.write(m_paths, DataLineList::namesLines(m_station.sensors()));
+    if (!written.ok()) {
+        reportWriteFailure(written);
+        return false;
     }
+    if (m_unwritten.empty())
+        m_lastWriteError.clear();
+    return true;
+}
+
+void PollingCycle::retryUnwrittenFiles()
+{
+    const QStringList names = DataLineList::namesLines(m_station.sensors());
+    std::erase_if(m_unwritten, [&](UnwrittenFile& file) {
+        const DataLineWrite written = file.lines.write(file.paths, names);
+        if (!written.ok())
+            reportWriteFailure(written);
+        return written.ok();
+    });
+}
+
+void PollingCycle::reportWriteFailure(const DataLineWrite& written)
+{
     const core::FileResult& failed = !written.data.ok ? written.data : *written.names;
     m_lastWriteError = failed.fileName + QStringLiteral(": ") + failed.error;
     emit writeFailed(m_lastWriteError);
-    return false;
 }
 
 // ---- texts and snapshots --------------------------------------------------------------------
 
-DataFilePaths PollingCycle::currentPaths() const
+DataFilePaths PollingCycle::pathsFor(const QString& baseName) const
 {
     const core::Settings& settings = m_station.settings();
     return DataFileNaming::paths(settings.dataFolder(), settings.monthSubfolders(), now(),
-                                 m_baseName);
+                                 baseName);
 }
 
 void PollingCycle::updateCaption()
@@ -612,9 +634,8 @@ void PollingCycle::publish()
     snapshot->passCounter = m_passCounter;
     snapshot->dataLineCount = m_lines.count();
     if (!m_baseName.isEmpty()) {
-        const DataFilePaths paths = currentPaths();
-        snapshot->dataFile = paths.dataFile();
-        snapshot->namesFile = paths.namesFile();
+        snapshot->dataFile = m_paths.dataFile();
+        snapshot->namesFile = m_paths.namesFile();
     }
     snapshot->lastWriteError = m_lastWriteError;
     snapshot->state = m_state;

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QDateTime>
 #include <QObject>
@@ -79,7 +80,7 @@ public:
     const StatusTexts& status() const { return m_status; }
     const DataLineList& dataLines() const { return m_lines; }
     const SensorListRows& rows() const { return m_rows; }
-    DataFilePaths currentPaths() const;
+    const DataFilePaths& currentPaths() const { return m_paths; }
     const QString& baseName() const { return m_baseName; }
     QDateTime fileBoundary() const { return m_boundary; }
     int passCounter() const { return m_passCounter; }
@@ -116,9 +117,12 @@ private:
     void writeWhenDue();
     void beginNewFile();
     bool writeCurrentFile();
+    void retryUnwrittenFiles();
+    void reportWriteFailure(const DataLineWrite& written);
     void finishStop();
 
     void prepareFile(const std::optional<ChosenDataFile>& chosen);
+    DataFilePaths pathsFor(const QString& baseName) const;
     void updateCaption();
     void setPanel(comm::StatusPanel panel, const QString& text);
     void publish();
@@ -149,8 +153,17 @@ private:
     int m_writeCounter = 0;
     QDateTime m_boundary;
     QString m_baseName;
+    // Fixed when the file begins, so a file stays in one month folder to its last write.
+    DataFilePaths m_paths;
     QDateTime m_lastLineTime;
     DataLineList m_lines;
+    // Earlier files whose last write failed: retried at every write until they are on disk.
+    struct UnwrittenFile
+    {
+        DataLineList lines;
+        DataFilePaths paths;
+    };
+    std::vector<UnwrittenFile> m_unwritten;
     SensorListRows m_rows;
     std::optional<FormulaBinding> m_formulas;
     QString m_lastRecordLine;

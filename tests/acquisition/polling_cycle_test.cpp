@@ -14,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 // Readable failure messages.
@@ -628,6 +629,37 @@ TEST_F(PollingCycleTest, periodMovesOnWithoutWritingAndNothingIsWritten)
 }
 
 // Every file period across the end of a month and of a year.
+// A file whose writes failed keeps its lines across the file change, is written when the
+// folder can be had again, and stays in the month folder it began in.
+TEST_F(PollingCycleTest, failedFileSurvivesTheFileChangeInItsOwnMonthFolder)
+{
+    settings().set(u"YearMonYes", true);
+    settings().set(u"ComboBox4.ItemIndex", 0);
+    settings().set(u"StFilTime", QVariant::fromValue(QTime(0, 0)));
+    addDevice(1, 1);
+    const QDir data(m_folder.path());
+    // A plain file where December's folder belongs makes every December write fail.
+    QFile blocker(data.filePath(QStringLiteral("2026 Dec")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    m_now = QDateTime(QDate(2026, 12, 31), QTime(23, 59, 50));
+    start();
+    pass();
+    pass();
+    m_now = QDateTime(QDate(2027, 1, 1), QTime(0, 0, 1));
+    pass(); // notices the new day: the old file's last write fails, the file changes
+    EXPECT_EQ(cycle().baseName(), QStringLiteral("01.01.2027 00_00"));
+    EXPECT_FALSE(cycle().snapshot()->lastWriteError.isEmpty());
+
+    ASSERT_TRUE(QFile::remove(blocker.fileName()));
+    pass();
+    cycle().stop();
+    EXPECT_EQ(fileLines(data.filePath(QStringLiteral("2026 Dec/31.12.2026 00_00.vst"))).size(), 3);
+    EXPECT_EQ(fileLines(data.filePath(QStringLiteral("2027 Jan/01.01.2027 00_00.vst"))).size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(data.filePath(QStringLiteral("2027 Jan/31.12.2026 00_00.vst"))));
+}
+
 TEST_F(PollingCycleTest, filePeriodsRollOverAcrossMonthAndYearEnds)
 {
     struct Case
