@@ -95,6 +95,26 @@ int saveDevices(const ConfigLocation& location, const Station& station, QTextStr
     return 1;
 }
 
+QString refusalText(vostrand::devices::AddRefusal refusal,
+                    const vostrand::devices::DeviceRequest& request)
+{
+    using vostrand::devices::AddRefusal;
+    switch (refusal) {
+    case AddRefusal::Capacity:
+        return QStringLiteral("the device and sensor tables are full (255 devices, 778 sensors)");
+    case AddRefusal::DuplicateAddress:
+        return QStringLiteral("a device with address %1 is already in the list")
+            .arg(request.address);
+    case AddRefusal::TooManyChannels:
+        return QStringLiteral("a device has at most 64 channels");
+    case AddRefusal::NotIdentified:
+        return QStringLiteral("the device was not identified");
+    case AddRefusal::None:
+        break;
+    }
+    return QStringLiteral("refused");
+}
+
 int addDevice(const QString& uri, const ConfigLocation& location, QTextStream& out,
               QTextStream& err)
 {
@@ -124,8 +144,8 @@ int addDevice(const QString& uri, const ConfigLocation& location, QTextStream& o
         added = devices::DeviceTableEdits::addDevice(*station, *parsed.request, found, texts);
     }
     if (!added.added()) {
-        err << "vostrandnet: " << uri << ": not added (refused: " << static_cast<int>(added.refusal)
-            << ")" << Qt::endl;
+        err << "vostrandnet: " << uri
+            << ": not added: " << refusalText(added.refusal, *parsed.request) << Qt::endl;
         return 1;
     }
     const core::DeviceRecord& device = station->devices().at(*added.deviceIndex);

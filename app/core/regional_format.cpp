@@ -118,6 +118,10 @@ RegionalFormat RegionalFormat::fromLocale(const QLocale& locale)
     // ("HH:mm:ss" against "H:mm:ss").
     if (locale.language() == QLocale::Russian)
         return russian();
+    // The C locale writes dates as "11 Dec 2026": a date must stay one numeric token in the
+    // data files, so a locale without regional conventions gets the dot setting.
+    if (locale.language() == QLocale::C)
+        return dotDecimal();
     const QString decimal = locale.decimalPoint();
     return RegionalFormat(decimal.isEmpty() ? QChar(u'.') : decimal.front(),
                           withFourDigitYear(locale.dateFormat(QLocale::ShortFormat)),

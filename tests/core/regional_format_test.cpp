@@ -35,6 +35,8 @@ TEST(RegionalFormat, localeNames)
     EXPECT_EQ(german->decimalSeparator(), u',');
 
     EXPECT_FALSE(RegionalFormat::fromLocaleName("xx_nowhere"));
+    // No regional conventions: dates must still be one numeric token in the data files.
+    EXPECT_EQ(RegionalFormat::fromLocaleName("C"), kDot);
 }
 
 TEST(RegionalFormat, numbersToText)
