@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds the program and runs it. Arguments go to the program.
+# Installs what is needed, builds the program and runs it. Arguments go to the program;
+# without any it runs the demo: simulated instruments polled headless, a table per pass.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake --preset release >/dev/null
-cmake --build --preset release --target vostrandnet vostrand_lib
+cmake --build --preset release --target vostrandnet vostrand_lib vostrand-sim
+if (($# == 0)); then
+  set -- --demo --headless
+fi
 exec build/release/bin/vostrandnet "$@"
