@@ -5,6 +5,10 @@
 #include "comm/exchange_timing.h"
 #include "comm/serial_transport.h"
 #include "comm/tcp_transport.h"
+#include "core/command_queue.h"
+
+#include <condition_variable>
+#include <mutex>
 
 namespace vostrand::acquisition {
 
@@ -32,6 +36,8 @@ struct AcquisitionThread::Worker
     std::unique_ptr<comm::Bus> bus;
     std::unique_ptr<BusPollExchanges> exchanges;
     std::unique_ptr<PollingCycle> cycle;
+    // Every command from other threads comes through here, in order.
+    std::unique_ptr<core::CommandQueue> commands;
 };
 
 AcquisitionThread::AcquisitionThread(Setup setup, QObject* parent)
@@ -52,58 +58,115 @@ AcquisitionThread::AcquisitionThread(Setup setup, QObject* parent)
     worker.cycle = std::make_unique<PollingCycle>(PollingCycle::Dependencies{
         *worker.station, *worker.exchanges, std::move(setup.regional), std::move(setup.texts),
         [] { return QDateTime::currentDateTime(); }, busScheduler(*worker.bus)});
+    worker.cycle->setServerSource(std::move(setup.serverSource));
+    worker.commands = std::make_unique<core::CommandQueue>();
     connectWorker();
     // Made here, then handed over before the thread runs: nothing has touched a link yet.
     worker.bus->moveToThread(&m_thread);
     worker.cycle->moveToThread(&m_thread);
+    worker.commands->moveToThread(&m_thread);
     m_thread.start();
+    // Windows show the tables before the first pass.
+    post([](core::Station&, comm::Bus&) {});
 }
 
 AcquisitionThread::~AcquisitionThread()
 {
-    // The links and the timer belong to the thread: take them down there.
-    QMetaObject::invokeMethod(
-        m_worker->cycle.get(),
-        [worker = m_worker.get()] {
-            worker->cycle.reset();
-            worker->exchanges.reset();
-            worker->bus.reset();
-        },
-        Qt::BlockingQueuedConnection);
+    // The links and the timer belong to the thread: take them down there, and wait.
+    std::mutex mutex;
+    std::condition_variable condition;
+    bool done = false;
+    m_worker->commands->post([&, worker = m_worker.get()] {
+        worker->cycle.reset();
+        worker->exchanges.reset();
+        worker->bus.reset();
+        const std::lock_guard lock(mutex);
+        done = true;
+        condition.notify_one();
+    });
+    {
+        std::unique_lock lock(mutex);
+        condition.wait(lock, [&] { return done; });
+    }
     m_thread.quit();
     m_thread.wait();
+    // The thread has ended: nothing else can reach the queue now.
+    m_worker->commands.reset();
 }
 
 void AcquisitionThread::connectWorker()
 {
     PollingCycle* cycle = m_worker->cycle.get();
-    connect(cycle, &PollingCycle::snapshotPublished, this, &AcquisitionThread::snapshotPublished);
-    connect(cycle, &PollingCycle::statusChanged, this, &AcquisitionThread::statusChanged);
-    connect(cycle, &PollingCycle::captionChanged, this, &AcquisitionThread::captionChanged);
-    connect(cycle, &PollingCycle::writeFailed, this, &AcquisitionThread::writeFailed);
-    connect(cycle, &PollingCycle::stopped, this, &AcquisitionThread::pollingStopped);
-    connect(m_worker->bus.get(), &comm::Bus::statusText, this, &AcquisitionThread::statusChanged);
-    connect(m_worker->bus.get(), &comm::Bus::message, this, &AcquisitionThread::message);
+    comm::Bus* bus = m_worker->bus.get();
+    // The worker's signals are relayed through a queue of this object's thread rather than
+    // by queued connections: their arguments then cross under a lock race checkers see.
+    const auto relay = [this](auto emitter) { m_toOwner.post(std::move(emitter)); };
+    connect(
+        cycle, &PollingCycle::snapshotPublished, this,
+        [this, relay](const SnapshotPtr& snapshot) {
+            keepSnapshot(snapshot); // at once, so that lastSnapshot() is never behind
+            relay([this, snapshot] { emit snapshotPublished(snapshot); });
+        },
+        Qt::DirectConnection);
+    const auto relayStatus = [this, relay](comm::StatusPanel panel, const QString& text) {
+        relay([this, panel, text] { emit statusChanged(panel, text); });
+    };
+    connect(cycle, &PollingCycle::statusChanged, this, relayStatus, Qt::DirectConnection);
+    connect(bus, &comm::Bus::statusText, this, relayStatus, Qt::DirectConnection);
+    connect(
+        cycle, &PollingCycle::captionChanged, this,
+        [this, relay](const QString& text) { relay([this, text] { emit captionChanged(text); }); },
+        Qt::DirectConnection);
+    connect(
+        cycle, &PollingCycle::writeFailed, this,
+        [this, relay](const QString& text) { relay([this, text] { emit writeFailed(text); }); },
+        Qt::DirectConnection);
+    connect(
+        cycle, &PollingCycle::stopped, this,
+        [this, relay] { relay([this] { emit pollingStopped(); }); }, Qt::DirectConnection);
+    connect(
+        bus, &comm::Bus::message, this,
+        [this, relay](const QString& text) { relay([this, text] { emit message(text); }); },
+        Qt::DirectConnection);
 }
 
 void AcquisitionThread::startPolling(std::function<void(std::optional<StartRefusal>)> done)
 {
-    PollingCycle* cycle = m_worker->cycle.get();
-    QMetaObject::invokeMethod(
-        cycle,
-        [cycle, done = std::move(done)] {
-            const std::optional<StartRefusal> refusal = cycle->start();
-            if (done)
-                done(refusal);
-        },
-        Qt::QueuedConnection);
+    m_worker->commands->post([cycle = m_worker->cycle.get(), done = std::move(done)] {
+        const std::optional<StartRefusal> refusal = cycle->start();
+        if (done)
+            done(refusal);
+    });
 }
 
 void AcquisitionThread::stopPolling()
 {
-    PollingCycle* cycle = m_worker->cycle.get();
-    QMetaObject::invokeMethod(
-        cycle, [cycle] { cycle->stop(); }, Qt::QueuedConnection);
+    m_worker->commands->post([cycle = m_worker->cycle.get()] { cycle->stop(); });
+}
+
+void AcquisitionThread::post(Edit edit)
+{
+    m_worker->commands->post([worker = m_worker.get(), edit = std::move(edit)] {
+        edit(*worker->station, *worker->bus);
+        worker->cycle->republish();
+    });
+}
+
+void AcquisitionThread::submit(std::shared_ptr<comm::BusJob> job)
+{
+    m_worker->bus->submit(std::move(job));
+}
+
+SnapshotPtr AcquisitionThread::lastSnapshot() const
+{
+    const std::lock_guard lock(m_snapshotMutex);
+    return m_lastSnapshot;
+}
+
+void AcquisitionThread::keepSnapshot(const SnapshotPtr& snapshot)
+{
+    const std::lock_guard lock(m_snapshotMutex);
+    m_lastSnapshot = snapshot;
 }
 
 } // namespace vostrand::acquisition

@@ -4,11 +4,13 @@
 #include "acquisition/station_snapshot.h"
 #include "comm/bus.h"
 #include "comm/modbus_codec.h"
+#include "core/command_queue.h"
 #include "core/regional_format.h"
 #include "core/station.h"
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include <QObject>
@@ -33,6 +35,9 @@ public:
         PollingTexts texts;
         comm::BusTexts busTexts;
         comm::AsciiToTcpConverter convert;
+        // Called by each pass while the data source is not the devices; runs on the
+        // acquisition thread.
+        PollingCycle::ServerSource serverSource;
     };
 
     explicit AcquisitionThread(Setup setup, QObject* parent = nullptr);
@@ -43,9 +48,20 @@ public:
     AcquisitionThread(const AcquisitionThread&) = delete;
     AcquisitionThread& operator=(const AcquisitionThread&) = delete;
 
+    // Runs on the acquisition thread with the tables and the links.
+    using Edit = std::function<void(core::Station& station, comm::Bus& bus)>;
+
     // Any thread. `done` runs on the acquisition thread with the outcome.
     void startPolling(std::function<void(std::optional<StartRefusal>)> done = {});
     void stopPolling();
+
+    // Any thread. Runs `edit` on the acquisition thread between two passes, then publishes a
+    // snapshot so that every reader sees the change. Table edits from windows come this way.
+    void post(Edit edit);
+    // Any thread. A job for the links (setpoint write, identification, archive download).
+    void submit(std::shared_ptr<comm::BusJob> job);
+    // Any thread: the last snapshot published, null before the first.
+    SnapshotPtr lastSnapshot() const;
 
 signals:
     void snapshotPublished(vostrand::acquisition::SnapshotPtr snapshot);
@@ -61,7 +77,13 @@ private:
 
     void connectWorker();
 
+    void keepSnapshot(const SnapshotPtr& snapshot);
+
     QThread m_thread;
+    // Runs on this object's thread what the worker hands over.
+    core::CommandQueue m_toOwner{this};
+    mutable std::mutex m_snapshotMutex;
+    SnapshotPtr m_lastSnapshot;
     std::unique_ptr<Worker> m_worker;
 };
 

@@ -31,7 +31,7 @@ HeadlessProgram::HeadlessProgram(std::unique_ptr<core::Station> station, Headles
                                  core::RegionalFormat regional, comm::AsciiToTcpConverter convert,
                                  QTextStream& out, QTextStream& err)
     : m_station(std::move(station))
-    , m_options(options)
+    , m_options(std::move(options))
     , m_regional(std::move(regional))
     , m_convert(std::move(convert))
     , m_out(out)
@@ -107,6 +107,7 @@ int HeadlessProgram::run()
     setup.station = std::move(m_station);
     setup.regional = m_regional;
     setup.convert = m_convert;
+    setup.serverSource = m_options.serverSource;
     AcquisitionThread acquisition(std::move(setup));
     StopSignals stopSignals;
     QEventLoop loop;
@@ -157,6 +158,8 @@ int HeadlessProgram::run()
         m_err << "vostrandnet: stopping" << Qt::endl;
         askStop();
     });
+    if (m_options.onStarted)
+        m_options.onStarted(acquisition);
     acquisition.startPolling([&loop, &exitStatus](std::optional<StartRefusal> refusal) {
         if (!refusal)
             return;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "acquisition/polling_cycle.h"
 #include "acquisition/station_snapshot.h"
 #include "comm/modbus_codec.h"
 #include "core/regional_format.h"
 #include "core/station.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -13,10 +15,17 @@
 
 namespace vostrand::acquisition {
 
+class AcquisitionThread;
+
 struct HeadlessOptions
 {
     std::optional<int> passes; // stop after this many passes; null: until a stop signal
     bool quiet = false;        // no table per pass
+    // Runs once the acquisition thread is up, before polling starts (the data server hooks
+    // in here; acquisition does not depend on it).
+    std::function<void(AcquisitionThread&)> onStarted;
+    // Where the passes take their replies from while the data source is a data server.
+    PollingCycle::ServerSource serverSource;
 };
 
 // `--headless`: polls the configured station without windows, prints a table per pass, writes

@@ -198,8 +198,13 @@ void PollingCycle::runPass()
             pollDevices();
             m_recordTime = m_passTime;
         } else {
+            const QDateTime started = now();
+            const StatusSink showStatus = [this](StatusPanel panel, const QString& text) {
+                setPanel(panel, text);
+            };
             const auto serverTime =
-                m_serverSource ? m_serverSource(m_station) : std::optional<QDateTime>();
+                m_serverSource ? m_serverSource(m_station, showStatus) : std::optional<QDateTime>();
+            m_lastPassMs = started.msecsTo(now());
             m_recordTime = serverTime.value_or(now());
         }
         record();
@@ -625,6 +630,7 @@ void PollingCycle::publish()
     auto snapshot = std::make_shared<StationSnapshot>();
     snapshot->devices = m_station.devices();
     snapshot->sensors = m_station.sensors();
+    snapshot->settings = m_station.settings();
     snapshot->rows = m_rows.rows();
     snapshot->rows.resize(static_cast<std::size_t>(m_station.sensors().SensCount()));
     snapshot->lastRecordLine = m_lastRecordLine;
@@ -639,6 +645,9 @@ void PollingCycle::publish()
     }
     snapshot->lastWriteError = m_lastWriteError;
     snapshot->state = m_state;
+    snapshot->timerIntervalMs =
+        m_timer.interval() > 0 ? m_timer.interval()
+                               : m_station.settings().pollingPeriodS() * kMillisecondsPerSecond;
     snapshot->status = m_status;
     m_snapshot = std::move(snapshot);
     emit snapshotPublished(m_snapshot);

@@ -44,8 +44,11 @@ public:
     using Clock = std::function<QDateTime()>;
     // Runs a pass later on the acquisition thread (as a Bus job); tests run it by hand.
     using PassScheduler = std::function<void(std::function<void()> pass)>;
-    // The record time of a pass whose replies come from a data server; null: now.
-    using ServerSource = std::function<std::optional<QDateTime>(core::Station&)>;
+    // Shows a text in a status panel, as the cycle shows its own.
+    using StatusSink = std::function<void(comm::StatusPanel panel, const QString& text)>;
+    // Fills the stored replies from a data server; the record time of the pass (null: now).
+    using ServerSource =
+        std::function<std::optional<QDateTime>(core::Station&, const StatusSink& showStatus)>;
 
     static constexpr int kPassCounterWrap = 60480;
     static const QString kOverload;
@@ -71,6 +74,8 @@ public:
     void stop();
     // One timer tick; the timer calls it while polling, tests call it directly.
     void tick();
+    // Publishes a snapshot of the tables as they are now (after an edit between passes).
+    void republish() { publish(); }
     // Whether start() arms the polling timer (tests drive the ticks instead).
     void setTimerDriven(bool timerDriven) { m_timerDriven = timerDriven; }
     void setServerSource(ServerSource source) { m_serverSource = std::move(source); }

@@ -3,6 +3,7 @@
 #include "acquisition/sensor_row.h"
 #include "core/device_table.h"
 #include "core/sensor_table.h"
+#include "core/settings.h"
 
 #include <memory>
 #include <vector>
@@ -39,6 +40,7 @@ struct StationSnapshot
 {
     core::DeviceTable devices;
     core::SensorTable sensors;
+    core::Settings settings{QString()};
     std::vector<SensorRow> rows; // parallel to sensors
     QString lastRecordLine;      // empty until a pass has recorded
     bool passHadValue = false;
@@ -50,6 +52,7 @@ struct StationSnapshot
     QString namesFile; // its ".nm"
     QString lastWriteError;
     PollingState state = PollingState::Stopped;
+    int timerIntervalMs = 0; // of the polling timer; the period setting until it is armed
     StatusTexts status;
 };
 

@@ -68,8 +68,7 @@ void Bus::submit(std::shared_ptr<BusJob> job)
     ++m_jobsOutstanding;
     if (job->kind() == BusJob::Kind::Pass)
         ++m_passesOutstanding;
-    QMetaObject::invokeMethod(
-        this, [this, job = std::move(job)]() mutable { enqueue(job); }, Qt::QueuedConnection);
+    m_commands.post([this, job = std::move(job)] { enqueue(job); });
 }
 
 bool Bus::selectPort(const SerialEndpoint& endpoint)

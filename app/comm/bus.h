@@ -4,6 +4,7 @@
 #include "comm/bus_texts.h"
 #include "comm/exchange_timing.h"
 #include "comm/transport.h"
+#include "core/command_queue.h"
 
 #include <atomic>
 #include <chrono>
@@ -143,6 +144,8 @@ private:
     BusTexts m_texts;
     Pauser m_pauser;
 
+    // Submissions from other threads; a child, so it moves to the Bus thread with the Bus.
+    core::CommandQueue m_commands{this};
     std::deque<std::shared_ptr<BusJob>> m_queue;
     std::shared_ptr<BusJob> m_current;
     bool m_sliceScheduled = false;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "comm/modbus_codec.h"
+#include "test_links.h"
 
 #include <atomic>
 #include <chrono>
@@ -133,15 +134,8 @@ inline Responder rtuResponder(Registers registers,
     };
 }
 
-// The links a Modbus request can take, as the fakes parse and frame them.
-enum class Link
-{
-    SerialAscii,
-    SerialRtu,
-    TcpAscii,
-    TcpRtu,
-    ModbusTcp,
-};
+using testing_links::isSerial;
+using testing_links::Link;
 
 enum class Fault
 {
@@ -151,11 +145,6 @@ enum class Fault
     Exception,
     Partial,
 };
-
-inline bool isSerial(Link link)
-{
-    return link == Link::SerialAscii || link == Link::SerialRtu;
-}
 
 // The request PDU (address first) of a whole request, or null while it is not whole.
 inline std::optional<QByteArray> requestPdu(Link link, const QByteArray& received)
@@ -179,6 +168,8 @@ inline std::optional<QByteArray> requestPdu(Link link, const QByteArray& receive
             return std::nullopt;
         return received.mid(6, length);
     }
+    case Link::SerialMaker:
+        break; // not Modbus: no fake frames it
     }
     return std::nullopt;
 }
@@ -198,6 +189,8 @@ inline QByteArray framed(Link link, const QByteArray& pdu)
         frame.append(static_cast<char>(pdu.size() & 0xFF));
         return frame + pdu;
     }
+    case Link::SerialMaker:
+        break;
     }
     return {};
 }

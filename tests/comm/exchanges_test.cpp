@@ -38,17 +38,7 @@ core::DeviceRecord tcpDevice(const QString& address, qint16 protocol, quint16 po
 
 qint16 protocolOf(Link link)
 {
-    switch (link) {
-    case Link::SerialAscii:
-    case Link::TcpAscii:
-        return 0;
-    case Link::SerialRtu:
-    case Link::TcpRtu:
-        return 1;
-    case Link::ModbusTcp:
-        return 2;
-    }
-    return 0;
+    return testing_links::protocolCode(link);
 }
 
 // A Bus on the test thread with real transports; pauses are recorded, not slept.

@@ -10,6 +10,7 @@
 #include "comm/tcp_transport.h"
 #include "core/device_table.h"
 #include "core/helper_library.h"
+#include "test_links.h"
 
 #include <chrono>
 #include <memory>
@@ -20,57 +21,10 @@
 
 namespace vostrand::interop {
 
-// The framings of a device record: `Modbus` code and whether it sits on TCP.
-enum class Link
-{
-    SerialAscii,
-    SerialRtu,
-    SerialMaker,
-    TcpAscii,
-    TcpRtu,
-    ModbusTcp,
-};
-
-inline bool isSerial(Link link)
-{
-    return link == Link::SerialAscii || link == Link::SerialRtu || link == Link::SerialMaker;
-}
-
-inline qint16 protocolCode(Link link)
-{
-    switch (link) {
-    case Link::SerialAscii:
-    case Link::TcpAscii:
-        return 0;
-    case Link::SerialRtu:
-    case Link::TcpRtu:
-        return 1;
-    case Link::ModbusTcp:
-        return 2;
-    case Link::SerialMaker:
-        return 3;
-    }
-    return 0;
-}
-
-inline const char* linkName(Link link)
-{
-    switch (link) {
-    case Link::SerialAscii:
-        return "SerialAscii";
-    case Link::SerialRtu:
-        return "SerialRtu";
-    case Link::SerialMaker:
-        return "SerialMaker";
-    case Link::TcpAscii:
-        return "TcpAscii";
-    case Link::TcpRtu:
-        return "TcpRtu";
-    case Link::ModbusTcp:
-        return "ModbusTcp";
-    }
-    return "?";
-}
+using testing_links::isSerial;
+using testing_links::Link;
+using testing_links::linkName;
+using testing_links::protocolCode;
 
 // QSerialPort and QTcpSocket want an application object; tests make one on first use.
 inline void ensureApplication()
