@@ -13,7 +13,14 @@
 #include "devices/device_identification.h"
 #include "devices/device_table_edits.h"
 #include "devices/device_uri.h"
+#ifdef VOSTRAND_HAVE_UI
+#include "core/ui/gui_program.h"
+#endif
+#include "network/headless_server.h"
+#include "network/server_device_list.h"
+#include "network/server_tick.h"
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -33,6 +40,7 @@ using vostrand::core::ConfigLocation;
 using vostrand::core::ConfigStore;
 using vostrand::core::HelperLibrary;
 using vostrand::core::Station;
+using vostrand::network::HeadlessServer;
 
 constexpr int kUsageError = 2;
 
@@ -177,9 +185,96 @@ int deleteDevice(const QString& text, const ConfigLocation& location, QTextStrea
     return saveDevices(location, *station, err);
 }
 
+// `--set` beside `--headless` or `--demo` changes the settings of this run only.
+bool applyRunSettings(const QCommandLineParser& parser, Station& station, QTextStream& err)
+{
+    for (const QString& text : parser.values(QStringLiteral("set"))) {
+        const qsizetype equals = text.indexOf(QLatin1Char('='));
+        if (equals <= 0) {
+            err << "--set expects NAME=VALUE, not \"" << text << "\"" << Qt::endl;
+            return false;
+        }
+        const auto change = station.settings().setFromText(text.left(equals).trimmed(),
+                                                           text.mid(equals + 1));
+        if (!change.accepted) {
+            err << change.message << Qt::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Runs the program with the data server beside it when `CheckBox33` is on.
+int runServing(std::unique_ptr<Station> station, HeadlessOptions options,
+               const vostrand::core::RegionalFormat& regional,
+               vostrand::comm::AsciiToTcpConverter convert, QTextStream& out, QTextStream& err)
+{
+    HeadlessServer server(*station, regional, out, err);
+    options.onStarted = [&server](vostrand::acquisition::AcquisitionThread& acquisition) {
+        server.attach(acquisition);
+    };
+    HeadlessProgram program(std::move(station), std::move(options), regional, std::move(convert),
+                            out, err);
+    return program.run();
+}
+
+// `--fetch-server-list HOST:PORT`: the device list of a data server becomes the local one and
+// the server the data source, as accepting the list in the window does.
+int fetchServerList(const QString& text, const ConfigLocation& location, QTextStream& out,
+                    QTextStream& err)
+{
+    using vostrand::network::ServerDeviceList;
+    const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
+    bool portOk = false;
+    const uint port = colon > 0 ? text.mid(colon + 1).toUInt(&portOk) : 0;
+    if (!portOk || port == 0 || port > 0xFFFF) {
+        err << "vostrandnet: --fetch-server-list expects HOST:PORT, not \"" << text << "\""
+            << Qt::endl;
+        return kUsageError;
+    }
+    QString host = text.left(colon);
+    if (host.startsWith(QLatin1Char('[')) && host.endsWith(QLatin1Char(']')))
+        host = host.mid(1, host.size() - 2);
+    const vostrand::network::ServerAddress address{host, QString::number(port)};
+
+    auto station = loadStation(location, err);
+    const std::chrono::milliseconds connectWait(3 * station->settings().replyTimeoutMs());
+    const vostrand::network::ServerListFetch fetched =
+        ServerDeviceList::fetch(address, connectWait);
+    for (const QString& message : fetched.messages)
+        err << message << Qt::endl;
+    for (const QString& line : fetched.memoLines)
+        out << line << Qt::endl;
+    out << fetched.resultText << Qt::endl;
+    if (!fetched.found)
+        return kUsageError;
+
+    const auto accepted = ServerDeviceList::acceptFetched(fetched, address, *station,
+                                                          station->settings().dataFolder());
+    if (!accepted.ok) {
+        err << QString(accepted.message).replace(QStringLiteral("\r\r"), QStringLiteral("\n"))
+            << Qt::endl;
+        if (!accepted.savedListFile.isEmpty())
+            err << "list saved in " << accepted.savedListFile << Qt::endl;
+        return kUsageError;
+    }
+    const auto saved =
+        ServerDeviceList::saveConfiguration(*station, ConfigStore(location.iniFilePath()));
+    if (!saved.ok) {
+        err << "vostrandnet: " << saved.fileName << ": " << saved.error << Qt::endl;
+        return 1;
+    }
+    out << "data source: server " << host << ":" << port << " with "
+        << station->devices().Devcount() << " devices and " << station->sensors().SensCount()
+        << " sensors, polling every " << station->settings().pollingPeriodS() << " s" << Qt::endl;
+    return 0;
+}
+
 HeadlessOptions headlessOptions(const QCommandLineParser& parser, bool& ok, QTextStream& err)
 {
     HeadlessOptions options;
+    // Used while the data source is a data server.
+    options.serverSource = vostrand::network::ServerTick::pollingSource();
     options.quiet = parser.isSet(QStringLiteral("quiet"));
     ok = true;
     if (parser.isSet(QStringLiteral("passes"))) {
@@ -192,8 +287,9 @@ HeadlessOptions headlessOptions(const QCommandLineParser& parser, bool& ok, QTex
     return options;
 }
 
-int runDemo(const HeadlessOptions& options, const vostrand::core::RegionalFormat& regional,
-            const ConfigLocation& location, QTextStream& out, QTextStream& err)
+int runDemo(const QCommandLineParser& parser, const HeadlessOptions& options,
+            const vostrand::core::RegionalFormat& regional, const ConfigLocation& location,
+            QTextStream& out, QTextStream& err)
 {
     DemoPlant plant;
     if (const auto error = plant.start()) {
@@ -208,8 +304,10 @@ int runDemo(const HeadlessOptions& options, const vostrand::core::RegionalFormat
     const auto library = bindHelperLibrary(location);
     if (!library->isLoaded())
         err << library->loadError() << Qt::endl;
-    HeadlessProgram program(plant.station(), options, regional, converterOf(*library), out, err);
-    return program.run();
+    auto station = plant.station();
+    if (!applyRunSettings(parser, *station, err))
+        return kUsageError;
+    return runServing(std::move(station), options, regional, converterOf(*library), out, err);
 }
 
 int runHeadless(const QCommandLineParser& parser, const HeadlessOptions& options,
@@ -219,18 +317,24 @@ int runHeadless(const QCommandLineParser& parser, const HeadlessOptions& options
     auto station = loadStation(location, err);
     if (parser.isSet(QStringLiteral("data-dir")))
         station->settings().set(u"DirEdit1.Text", parser.value(QStringLiteral("data-dir")));
+    if (!applyRunSettings(parser, *station, err))
+        return kUsageError;
     const auto library = bindHelperLibrary(location);
     if (!library->isLoaded())
         err << library->loadError() << Qt::endl;
-    HeadlessProgram program(std::move(station), options, regional, converterOf(*library), out, err);
-    return program.run();
+    return runServing(std::move(station), options, regional, converterOf(*library), out, err);
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+#ifdef VOSTRAND_HAVE_UI
+    // With windows unless a console command is asked for or there is no display.
+    const auto application = vostrand::core::ui::makeApplication(argc, argv);
+#else
+    const auto application = std::make_unique<QCoreApplication>(argc, argv);
+#endif
     QCoreApplication::setApplicationName(QStringLiteral("VostrandNet"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VOSTRAND_VERSION));
 
@@ -266,15 +370,23 @@ int main(int argc, char* argv[])
         QStringLiteral("delete-device"),
         QStringLiteral("Delete the device at ADDRESS with its sensors."),
         QStringLiteral("ADDRESS"));
+    const QCommandLineOption fetchServerListOption(
+        QStringLiteral("fetch-server-list"),
+        QStringLiteral("Take the device list of the data server at HOST:PORT and read the data "
+                       "from that server from now on."),
+        QStringLiteral("HOST:PORT"));
     const QCommandLineOption locale(
         QStringLiteral("locale"),
         QStringLiteral("Write numbers and dates as the locale NAME does (ru_RU, en_US, ...)."),
         QStringLiteral("NAME"));
     parser.addOptions({configDir, checkLibrary, headless, passes, quiet, demo, addDeviceOption,
-                       deleteDeviceOption, locale});
+                       deleteDeviceOption, fetchServerListOption, locale});
     const ConfigCommandLine configCommands;
     configCommands.addOptions(parser);
-    parser.process(app);
+#ifdef VOSTRAND_HAVE_UI
+    vostrand::core::ui::addGuiOptions(parser);
+#endif
+    parser.process(*application);
 
     const auto location = ConfigLocation::resolve(
         parser.isSet(configDir) ? std::optional(parser.value(configDir)) : std::nullopt,
@@ -288,7 +400,10 @@ int main(int argc, char* argv[])
         return addDevice(parser.value(addDeviceOption), location, out, err);
     if (parser.isSet(deleteDeviceOption))
         return deleteDevice(parser.value(deleteDeviceOption), location, out, err);
-    if (configCommands.isRequested(parser))
+    if (parser.isSet(fetchServerListOption))
+        return fetchServerList(parser.value(fetchServerListOption), location, out, err);
+    const bool runs = parser.isSet(headless) || parser.isSet(demo);
+    if (configCommands.isRequested(parser) && !runs)
         return configCommands.run(parser, location, out, err);
 
     bool optionsOk = true;
@@ -305,17 +420,30 @@ int main(int argc, char* argv[])
         regional = *pinned;
     }
     if (parser.isSet(demo)) {
-        if (!parser.isSet(headless))
-            err << "vostrandnet: no windows in this build; the demo runs headless" << Qt::endl;
         // A system locale may write dates with blanks, which the record lines cannot carry;
         // the demo pins a known format unless one is asked for.
         const auto demoRegional =
             parser.isSet(locale) ? regional : vostrand::core::RegionalFormat::dotDecimal();
-        return runDemo(options, demoRegional, location, out, err);
+#ifdef VOSTRAND_HAVE_UI
+        if (!parser.isSet(headless) && vostrand::core::ui::windowsAvailable()) {
+            const auto gui = vostrand::core::ui::guiOptions(parser, true, err);
+            return gui ? vostrand::core::ui::runGui(*gui, location, demoRegional, out, err)
+                       : kUsageError;
+        }
+#endif
+        if (!parser.isSet(headless))
+            err << "vostrandnet: no display; the demo runs headless" << Qt::endl;
+        return runDemo(parser, options, demoRegional, location, out, err);
     }
     if (parser.isSet(headless))
         return runHeadless(parser, options, regional, location, out, err);
 
+#ifdef VOSTRAND_HAVE_UI
+    if (vostrand::core::ui::windowsAvailable()) {
+        const auto gui = vostrand::core::ui::guiOptions(parser, false, err);
+        return gui ? vostrand::core::ui::runGui(*gui, location, regional, out, err) : kUsageError;
+    }
+#endif
     out << "VostrandNet " << QCoreApplication::applicationVersion() << Qt::endl
         << "configuration: " << location.iniFilePath() << Qt::endl;
     return reportHelperLibrary(location, out);

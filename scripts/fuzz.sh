@@ -7,7 +7,7 @@ set -euo pipefail
 seconds="${1:-20}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/fuzz"
-targets=(fuzz_vsb2vsa fuzz_modbus_ascii fuzz_modbus_tcp)
+targets=(fuzz_vsb2vsa fuzz_modbus_ascii fuzz_modbus_tcp fuzz_data_server_replies)
 
 cd "$root"
 cmake --preset fuzz >/dev/null

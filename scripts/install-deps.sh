@@ -11,7 +11,8 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql qt6-qpa-plugins
   libqcustomplot-dev libxlsxwriter-dev libmodbus-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  python3 xxd xvfb xauth
+  python3 xxd xvfb xauth redis-server
+  qt6-svg-dev libqt6svg6
 )
 
 missing=()
