@@ -100,7 +100,9 @@ void AcquisitionThread::connectWorker()
     comm::Bus* bus = m_worker->bus.get();
     // The worker's signals are relayed through a queue of this object's thread rather than
     // by queued connections: their arguments then cross under a lock race checkers see.
-    const auto relay = [this](auto emitter) { m_toOwner.post(std::move(emitter)); };
+    const auto relay = [this](auto emitter) {
+        m_toOwner.post(std::move(emitter));
+    };
     connect(
         cycle, &PollingCycle::snapshotPublished, this,
         [this, relay](const SnapshotPtr& snapshot) {

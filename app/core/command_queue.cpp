@@ -7,8 +7,7 @@ namespace vostrand::core {
 
 CommandQueue::CommandQueue(QObject* parent)
     : QObject(parent)
-{
-}
+{}
 
 CommandQueue::~CommandQueue() = default;
 

@@ -4,6 +4,7 @@
 #include "comm/modbus_codec.h"
 #include "core/regional_format.h"
 #include "core/settings.h"
+#include "core/text_codec.h"
 #include "core/window_layout.h"
 
 #include <memory>
@@ -124,6 +125,7 @@ private:
     void firstStartQuestions(const acquisition::StationSnapshot& snapshot);
     void addDevicesAtFirstStart();
     void finishStartup();
+    void continueStartup();
 
     void showSnapshot(const acquisition::SnapshotPtr& snapshot);
     void showStatus(int panel, const QString& text);
@@ -152,6 +154,7 @@ private:
 
     // Shutdown.
     void saveAndClose();
+    void closeAfterSave(const core::FileResult& saved);
     WindowLayout currentLayout() const;
 
     bool polling() const;

@@ -7,6 +7,7 @@
 #include "core/lang.h"
 #include "core/log_file.h"
 #include "core/main_window_rules.h"
+#include "core/result_relay.h"
 #include "core/station.h"
 #include "core/ui/main_commands.h"
 #include "core/ui/main_window.h"
@@ -28,10 +29,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFuture>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPromise>
 #include <QTimer>
 #include <QUrl>
 
@@ -147,38 +146,38 @@ void MainWindow::addDevicesAtFirstStart()
 void MainWindow::finishStartup()
 {
     // The tables may have changed in the dialogs: the rest reads the station as it is now.
-    auto promise = std::make_shared<QPromise<void>>();
-    promise->start();
-    QFuture<void> future = promise->future();
-    m_acquisition.post([promise](Station&, comm::Bus&) { promise->finish(); });
-    future.then(this, [this] {
-        const acquisition::SnapshotPtr snapshot = m_acquisition.lastSnapshot();
-        if (snapshot)
-            showSnapshot(snapshot);
-        const Settings settings = currentSettings();
-        const bool sensors = snapshot && hasSensors(*snapshot);
+    auto deliver = deliverTo(this, [this] { continueStartup(); });
+    m_acquisition.post([deliver = std::move(deliver)](Station&, comm::Bus&) { deliver(); });
+}
 
-        // A stored panel state holds; without one a configured station shows its list.
-        const bool panelStored = m_setup.settings.hasBeenSet(u"ToolBar2.Visible");
-        setSensorPanelShown(panelStored ? m_setup.settings.value(u"ToolBar2.Visible").toBool()
-                                        : sensors);
+void MainWindow::continueStartup()
+{
+    const acquisition::SnapshotPtr snapshot = m_acquisition.lastSnapshot();
+    if (snapshot)
+        showSnapshot(snapshot);
+    const Settings settings = currentSettings();
+    const bool sensors = snapshot && hasSensors(*snapshot);
 
-        if (m_setup.log && !settings.dataFolder().isEmpty()) {
-            m_setup.log->open(settings.dataFolder());
-            QDir::setCurrent(settings.dataFolder());
-        }
-        if (!m_setup.fileArgument.isEmpty())
-            handOver(m_setup.fileArgument);
+    // A stored panel state holds; without one a configured station shows its list.
+    const bool panelStored = m_setup.settings.hasBeenSet(u"ToolBar2.Visible");
+    setSensorPanelShown(panelStored ? m_setup.settings.value(u"ToolBar2.Visible").toBool()
+                                    : sensors);
 
-        m_locked = settings.settingsLocked();
-        m_source = settings.dataSource();
-        applyCommandStates();
+    if (m_setup.log && !settings.dataFolder().isEmpty()) {
+        m_setup.log->open(settings.dataFolder());
+        QDir::setCurrent(settings.dataFolder());
+    }
+    if (!m_setup.fileArgument.isEmpty())
+        handOver(m_setup.fileArgument);
 
-        m_startupDone = true;
-        if (sensors && (settings.autoRun() || m_setup.startPolling))
-            togglePolling();
-        emit startupFinished();
-    });
+    m_locked = settings.settingsLocked();
+    m_source = settings.dataSource();
+    applyCommandStates();
+
+    m_startupDone = true;
+    if (sensors && (settings.autoRun() || m_setup.startPolling))
+        togglePolling();
+    emit startupFinished();
 }
 
 void MainWindow::handOver(const QString& path)
@@ -356,9 +355,7 @@ void MainWindow::saveAndClose()
     const int panelWidth = m_panelWidth;
     const int language = m_lang.currentIndex();
     const QString configFile = m_setup.configFile;
-    auto promise = std::make_shared<QPromise<FileResult>>();
-    promise->start();
-    QFuture<FileResult> future = promise->future();
+    auto deliver = deliverTo<FileResult>(this, [this](FileResult saved) { closeAfterSave(saved); });
     m_acquisition.post([=](Station& station, comm::Bus&) {
         station.windowLayout() = layout;
         Settings& settings = station.settings();
@@ -372,20 +369,21 @@ void MainWindow::saveAndClose()
             if (saved.ok)
                 saved = store.saveSettings(station);
         }
-        promise->addResult(saved);
-        promise->finish();
+        deliver(saved);
     });
-    future.then(this, [this](const FileResult& saved) {
-        m_saving = false;
-        const QString error = saved.ok ? QString()
-                                       : QDir::toNativeSeparators(saved.fileName) +
-                                             QStringLiteral(": ") + saved.error;
-        if (!saved.ok)
-            asker().inform(this, m_lang.text(u"Warning"), error, QMessageBox::Warning);
-        emit configurationSaved(error);
-        m_closeNow = true;
-        close();
-    });
+}
+
+void MainWindow::closeAfterSave(const FileResult& saved)
+{
+    m_saving = false;
+    const QString error =
+        saved.ok ? QString()
+                 : QDir::toNativeSeparators(saved.fileName) + QStringLiteral(": ") + saved.error;
+    if (!saved.ok)
+        asker().inform(this, m_lang.text(u"Warning"), error, QMessageBox::Warning);
+    emit configurationSaved(error);
+    m_closeNow = true;
+    close();
 }
 
 } // namespace vostrand::core::ui

@@ -3,6 +3,7 @@
 #include "acquisition/acquisition_thread.h"
 #include "comm/modbus_codec.h"
 #include "core/regional_format.h"
+#include "core/result_relay.h"
 #include "core/text_codec.h"
 
 #include <functional>
@@ -10,9 +11,7 @@
 #include <optional>
 #include <utility>
 
-#include <QFuture>
 #include <QObject>
-#include <QPromise>
 #include <QString>
 
 class QWidget;
@@ -42,15 +41,9 @@ template <typename Result, typename Work, typename Done>
 void queryStation(acquisition::AcquisitionThread& acquisition, QObject* context, Work work,
                   Done done)
 {
-    auto promise = std::make_shared<QPromise<Result>>();
-    promise->start();
-    // Attached before the work can finish: a continuation added to a future that has already
-    // finished is not always run.
-    promise->future().then(context, std::move(done));
-    acquisition.post([promise, work = std::move(work)](core::Station& station, comm::Bus& bus) {
-        promise->addResult(work(station, bus));
-        promise->finish();
-    });
+    auto deliver = core::deliverTo<Result>(context, std::function<void(Result)>(std::move(done)));
+    acquisition.post([deliver = std::move(deliver), work = std::move(work)](
+                         core::Station& station, comm::Bus& bus) { deliver(work(station, bus)); });
 }
 
 // Station thread: saves the device and sensor tables (and the settings when `settings`),

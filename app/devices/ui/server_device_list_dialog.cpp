@@ -6,13 +6,11 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFuture>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPromise>
 #include <QPushButton>
 #include <QThreadPool>
 #include <QToolButton>
@@ -149,16 +147,13 @@ void ServerDeviceListDialog::fetch()
     m_result->clear();
     const network::ServerAddress server = address();
     const std::chrono::milliseconds wait = connectWait(m_acquisition.lastSnapshot());
-    auto promise = std::make_shared<QPromise<network::ServerListFetch>>();
-    promise->start();
-    // Attached before the fetch can finish (see queryStation()).
-    promise->future().then(this,
-                           [this](const network::ServerListFetch& result) { fetched(result); });
-    QThreadPool::globalInstance()->start([promise, server, wait, cancelled = m_cancelled] {
-        promise->addResult(network::ServerDeviceList::fetch(
-            server, wait, [cancelled] { return cancelled->load(); }));
-        promise->finish();
-    });
+    auto deliver = core::deliverTo<network::ServerListFetch>(
+        this, [this](network::ServerListFetch result) { fetched(result); });
+    QThreadPool::globalInstance()->start(
+        [deliver = std::move(deliver), server, wait, cancelled = m_cancelled] {
+            deliver(network::ServerDeviceList::fetch(server, wait,
+                                                     [cancelled] { return cancelled->load(); }));
+        });
     setState(State::Fetching);
 }
 
