@@ -138,11 +138,15 @@ int HeadlessProgram::run()
                          if (m_options.passes && passesSeen >= *m_options.passes)
                              askStop();
                      });
+    // A status the cycle repeats every pass (" Идет прием по TCP/IP") is logged once.
+    QString lastStatus;
     QObject::connect(&acquisition, &AcquisitionThread::statusChanged, &loop,
                      [&](comm::StatusPanel panel, const QString& text) {
-                         if (!m_options.quiet && panel == comm::StatusPanel::Panel2 &&
-                             !routinePanelText(text))
-                             m_err << "status:" << text << Qt::endl;
+                         if (m_options.quiet || panel != comm::StatusPanel::Panel2 ||
+                             routinePanelText(text) || text == lastStatus)
+                             return;
+                         lastStatus = text;
+                         m_err << "status:" << text << Qt::endl;
                      });
     QObject::connect(&acquisition, &AcquisitionThread::writeFailed, &loop,
                      [&](const QString& message) {
