@@ -120,4 +120,23 @@ std::optional<qint16> ProgramStatus::icon(const ProgramWords& words)
     }
 }
 
+QString ProgramStatus::runStateText(qint16 run)
+{
+    switch (run) {
+    case 0:
+        return QStringLiteral(" остановлена ");
+    case 1:
+        return QStringLiteral(" работает ");
+    case 2:
+        return QStringLiteral(" на паузе ");
+    default:
+        return QStringLiteral(" статус не определен ");
+    }
+}
+
+QString ProgramStatus::numberText(qint16 word)
+{
+    return word == kNotRead ? QStringLiteral("?") : QString::number(word + 1);
+}
+
 } // namespace vostrand::acquisition

@@ -41,6 +41,10 @@ public:
                                         const comm::ValueTextFormat& format);
     // Null keeps the icon the row had.
     static std::optional<qint16> icon(const ProgramWords& words);
+    // The run state as the tool tip and the properties show it (" работает ").
+    static QString runStateText(qint16 run);
+    // A program or step number counted from 1; "?" for a word the poll has not read.
+    static QString numberText(qint16 word);
 
 private:
     static QString stepPart(const ProgramWords& words);

@@ -30,20 +30,6 @@ QString protocolName(qint16 code, bool overTcp)
     }
 }
 
-QString runStateText(qint16 run)
-{
-    switch (run) {
-    case 0:
-        return QStringLiteral(" остановлена ");
-    case 1:
-        return QStringLiteral(" работает ");
-    case 2:
-        return QStringLiteral(" на паузе ");
-    default:
-        return QStringLiteral(" статус не определен ");
-    }
-}
-
 QString stepKindText(const ProgramWords& words)
 {
     const auto& s = words.status;
@@ -61,12 +47,6 @@ QString stepKindText(const ProgramWords& words)
     default:
         return QStringLiteral(" статус не определен");
     }
-}
-
-// Counted from 1; "?" for a word that was not read.
-QString ordinal(qint16 word)
-{
-    return word == core::DeviceRecord::kNotRead ? QStringLiteral("?") : QString::number(word + 1);
 }
 
 } // namespace
@@ -122,8 +102,10 @@ QString SensorHint::text(const StationSnapshot& snapshot, int sensorIndex, const
         snapshot.state == PollingState::Polling && sensor.Can) {
         const ProgramWords words = ProgramWords::ofChannel(*device, *sensor.Can);
         line(QStringLiteral("Программный регулятор"));
-        line(QStringLiteral("Программа ") + ordinal(words.status[0]) + runStateText(words.run));
-        line(QStringLiteral("Шаг - ") + ordinal(words.status[1]) + stepKindText(words));
+        line(QStringLiteral("Программа ") + ProgramStatus::numberText(words.status[0]) +
+             ProgramStatus::runStateText(words.run));
+        line(QStringLiteral("Шаг - ") + ProgramStatus::numberText(words.status[1]) +
+             stepKindText(words));
     }
     if (sensor.Dopusk != 0) {
         const QString kind = sensor.Dopusk > 0 ? QStringLiteral(" нагреватель - ±")

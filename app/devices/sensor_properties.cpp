@@ -12,7 +12,6 @@ namespace vostrand::devices {
 namespace {
 
 constexpr QChar kLineEnd = QLatin1Char('\r');
-constexpr qint16 kNotRead = core::DeviceRecord::kNotRead;
 
 QString protocolName(qint16 code, bool serial)
 {
@@ -35,26 +34,6 @@ QString dataTypeText(const core::SensorRecord& sensor)
     return sensor.CanType == core::SensorRecord::kFloat16Type
                ? QStringLiteral("16 бит вещественное")
                : QString();
-}
-
-// A word the poll has not read yet shows as "?" rather than as 32768.
-QString counted(qint16 word)
-{
-    return word == kNotRead ? QStringLiteral("?") : QString::number(word + 1);
-}
-
-QString runStateText(qint16 run)
-{
-    switch (run) {
-    case 0:
-        return QStringLiteral(" остановлена ");
-    case 1:
-        return QStringLiteral(" работает ");
-    case 2:
-        return QStringLiteral(" на паузе ");
-    default:
-        return QStringLiteral(" статус не определен ");
-    }
 }
 
 QString stepKindText(const acquisition::ProgramWords& words)
@@ -180,9 +159,11 @@ QString SensorProperties::summary(const core::Lang& lang, const core::SensorReco
         const acquisition::ProgramWords words =
             acquisition::ProgramWords::ofChannel(*device, sensor.Can.value_or(-1));
         text += QStringLiteral("Программный регулятор") + kLineEnd;
-        text += QStringLiteral("Программа ") + counted(words.status[0]) + runStateText(words.run) +
-                kLineEnd;
-        text += QStringLiteral("Шаг ") + counted(words.status[1]) + stepKindText(words);
+        text += QStringLiteral("Программа ") +
+                acquisition::ProgramStatus::numberText(words.status[0]) +
+                acquisition::ProgramStatus::runStateText(words.run) + kLineEnd;
+        text += QStringLiteral("Шаг ") + acquisition::ProgramStatus::numberText(words.status[1]) +
+                stepKindText(words);
     }
 
     if (context.databaseCurrent)
