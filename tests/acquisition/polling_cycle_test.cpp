@@ -5,6 +5,7 @@
 #include "acquisition/tolerance_zone.h"
 #include "comm/modbus_codec.h"
 #include "core/no_value.h"
+#include "test_application.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -35,15 +36,7 @@ constexpr int kSignals = 0x0000;
 constexpr int kSetpoints = 0x0030;
 constexpr int kPowers = 0x0060;
 
-void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "vostrand_acquisition_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-}
+using vostrand::testing_support::ensureApplication;
 
 // A normalised read reply holding the given registers.
 QString block(const std::vector<int>& registers)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "comm/modbus_codec.h"
+#include "test_application.h"
 #include "test_links.h"
 
 #include <atomic>
@@ -30,15 +31,7 @@ namespace vostrand::comm::testing {
 
 using namespace std::chrono_literals;
 
-inline void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "vostrand_comm_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-}
+using vostrand::testing_support::ensureApplication;
 
 // What a fake device does with one whole request.
 struct FakeReply

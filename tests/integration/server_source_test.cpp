@@ -3,6 +3,7 @@
 #include "core/config_location.h"
 #include "core/config_store.h"
 #include "core/station.h"
+#include "test_application.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
@@ -28,15 +29,7 @@ using vostrand::core::Station;
 constexpr int kStartMs = 10000;
 constexpr int kRunMs = 30000;
 
-void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "vostrand_integration_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-}
+using vostrand::testing_support::ensureApplication;
 
 QString program(const char* name)
 {

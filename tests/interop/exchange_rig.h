@@ -10,6 +10,7 @@
 #include "comm/tcp_transport.h"
 #include "core/device_table.h"
 #include "core/helper_library.h"
+#include "test_application.h"
 #include "test_links.h"
 
 #include <chrono>
@@ -26,16 +27,7 @@ using testing_links::Link;
 using testing_links::linkName;
 using testing_links::protocolCode;
 
-// QSerialPort and QTcpSocket want an application object; tests make one on first use.
-inline void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "vostrand_interop";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication application(argc, argv);
-}
+using vostrand::testing_support::ensureApplication;
 
 class ExchangeRig
 {

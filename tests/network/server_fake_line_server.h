@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/text_codec.h"
+#include "test_application.h"
 
 #include <atomic>
 #include <future>
@@ -18,15 +19,7 @@
 
 namespace vostrand::network::testing {
 
-inline void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "vostrand_network_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-}
+using vostrand::testing_support::ensureApplication;
 
 class FakeLineServer
 {
